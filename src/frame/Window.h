@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// Result codes of createWindow.
+enum WindowResult {
+    kWindowOk = 1,
+    kWindowNoVideoMode = 2,
+    kWindowNoSdl = 3,
+};
+
+// Initialises SDL (timer and video), opens a double-buffered OpenGL window and puts OpenGL into
+// the default state every scene starts from. Render size, colour depth and extraFlag are
+// accepted for the engine's sake and not used here.
+int createWindow(const std::string& caption, int windowWidth, int windowHeight, int renderWidth,
+                 int renderHeight, int colourDepth, bool fullscreen, bool extraFlag);
+
+// The default OpenGL state (also used by tests that make their own context).
+void applyDefaultGlState(int windowWidth, int windowHeight);

@@ -1,0 +1,21 @@
+#pragma once
+// One OpenGL window per test process (SDL 1.2 has a single window), made on first use.
+// Tests run under Xvfb with Mesa's software rasterizer.
+#include <GL/glew.h>
+
+#include <cstdint>
+
+namespace gltest {
+
+// Opens (or resizes) the test window and makes its context current; returns false when no
+// display is available.
+bool ensureWindow(int width = 512, int height = 512);
+
+struct Rgba {
+    int r, g, b, a;
+};
+
+// Reads one pixel of the back buffer (origin bottom left).
+Rgba readPixel(int x, int y);
+
+}  // namespace gltest
