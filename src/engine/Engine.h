@@ -1,0 +1,141 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "engine/Scene.h"
+#include "frame/Stopwatch.h"
+
+class BitmapFont;
+class Camera;
+class ScreenEffects;
+class SoundLayer;
+class TextureManager;
+
+struct SceneEntry {
+    int id;
+    Scene* scene;
+};
+
+struct ScheduleEntry {
+    Scene* scene;
+    int startMs;
+    int endMs;
+};
+
+struct EffectEntry {
+    std::string name;
+    std::vector<float> params;
+    int inputA;
+    int inputB;
+    int startMs;
+    int endMs;
+    int outputId;
+};
+
+// The dispatch's decisions for one frame, computed from the timeline alone.
+struct FramePlan {
+    std::vector<Scene*> scenes;        // K: registered scenes to render, in schedule order
+    std::vector<int> sceneIds;         // O: their ids
+    std::vector<const EffectEntry*> effects;  // N: active effects, in effect-list order
+    std::vector<int> effectSlotA;      // input slot of each effect
+    std::vector<int> effectSlotB;
+    std::vector<float> effectProgress;
+    std::vector<int> consumed;         // C: scene ids hidden because an effect reads them
+    std::vector<int> layerIds;         // A: visible layers, bottom first
+    std::vector<int> layerSlots;       // the slot each visible layer shows
+    int slotsNeeded = 0;               // scene and effect slots written this frame
+};
+
+// Where the demo clock comes from.
+enum class ClockSource {
+    Stopwatch,  // no music: a millisecond stopwatch
+    Music,      // the playback position of the music
+    Fixed,      // offline rendering: the caller sets the time of every frame
+};
+
+// The runtime every scene hangs on: window and render sizes, the demo clock on the music or a
+// stopwatch, cameras, fonts, textures, and the timeline with its per-frame dispatch.
+class Engine {
+public:
+    Engine(const std::string& caption, int windowWidth, int windowHeight, int renderWidth,
+           int renderHeight, bool exactRenderSize, int colourDepth, bool fullscreen,
+           bool extraFlag, bool musicWanted);
+    virtual ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    virtual int loadContent() = 0;
+
+    // Clock.
+    bool loadMusic(const std::string& fileName);
+    int start();
+    int currentTime();
+    int seek(int deltaMs);
+    int pause();
+    int resume();
+    bool isPaused() const { return paused; }
+    // Fills values magnitudes of the music heard at the current demo time; zeros without music.
+    int getSpectrum(float* values, int windowType, int count, int channelOffset);
+    // Offline rendering: the demo time is what setFixedTime last set. The music (if loaded)
+    // stays silent and only feeds the spectrum.
+    void useFixedClock();
+    void setFixedTime(int ms);
+
+    BitmapFont* font();
+    Camera* createCamera(const std::string& name, float nearPlane, float farPlane, float fov,
+                         float aspect);
+    Camera* findCamera(const std::string& name) const;
+
+    // Timeline.
+    int registerScene(Scene* scene);
+    int schedule(int sceneId, int startMs, int endMs);
+    int addEffect(const std::string& name, int inputA, int inputB, int startMs, int endMs,
+                  const std::vector<float>* params = nullptr);
+    Scene* sceneById(int id) const;
+    int idOf(const Scene* scene) const;
+    FramePlan planFrame(int timeMs) const;
+    int renderFrame();
+
+    std::string caption;
+    int renderWidth = 0, renderHeight = 0;
+    int windowWidth = 0, windowHeight = 0;
+    TextureManager* textures = nullptr;
+    std::vector<Camera*> cameras;
+    int colourDepth = 0;
+    bool fullscreen = false;
+    bool extraFlag = false;
+    bool needsUpscale = false;
+    bool seekedThisFrame = false;
+    int textureWidth = 1, textureHeight = 1;
+    int smallTextureWidth = 0, smallTextureHeight = 0;
+    int viewWidth = 0, viewHeight = 0;
+    int smallViewWidth = 0, smallViewHeight = 0;
+    BitmapFont* fontShadow = nullptr;    // "basicOutputFont"
+    BitmapFont* fontNoShadow = nullptr;  // "basicOutputFontNoShadow"
+    bool useNoShadowFont = false;
+    ScreenEffects* screenEffects = nullptr;
+    bool soundSystemCreated = false;
+    SoundLayer* sound = nullptr;
+    bool musicWanted = true;
+    bool musicPlaying = false;
+    unsigned musicLengthMs = 0;
+    Stopwatch clock;
+    ClockSource clockSource = ClockSource::Stopwatch;
+    int fixedTimeMs = 0;
+    bool started = false;
+    bool paused = false;
+    int currentTimeMs = 0;
+    int lastTimeMs = 0;
+    int frameDeltaMs = 0;
+    int sceneCount = 0, virtualSceneCount = 0;
+    std::vector<SceneEntry> scenes;
+    std::vector<ScheduleEntry> scheduleEntries;
+    std::vector<EffectEntry> effects;
+    // False when construction stopped early (render size 0 or less, or no window).
+    bool ready = false;
+    // Sleeps of the frame pacing; tests and offline rendering turn them off.
+    bool pacingEnabled = true;
+
+protected:
+    int readDemoTime();
+};

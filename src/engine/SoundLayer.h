@@ -1,0 +1,2 @@
+#pragma once
+// Interface placeholder; the sound layer itself lands with its own change.

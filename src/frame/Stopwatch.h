@@ -1,0 +1,51 @@
+#pragma once
+#include <cstdint>
+
+// Source of the millisecond tick counter; SDL_GetTicks by default, replaceable in tests.
+using TickSource = uint32_t (*)();
+uint32_t sdlTicks();
+
+// A pausable, settable millisecond clock. A tick value of 0 marks "not started" and
+// "not paused"; all arithmetic wraps around in 32 bits.
+class Stopwatch {
+public:
+    explicit Stopwatch(TickSource source = sdlTicks) : ticks(source) {}
+
+    int reset();
+    int start();   // 0, or -1 when already started
+    int pause();   // 1, or -1 when already paused
+    int resume();  // 0, or -1 when not paused
+    int elapsed() const;
+    void set(int ms);
+
+    uint32_t startTick = 0;
+    int32_t pausedTotal = 0;
+    uint32_t pauseTick = 0;
+    TickSource ticks;
+};
+
+// Source of the key-state array (SDL_GetKeyState after SDL_PumpEvents by default).
+using KeyStateSource = const uint8_t* (*)();
+const uint8_t* sdlKeyState();
+
+// Signed press/release durations for the keys the main loop reads: above 0 the key has been
+// down that many ms, below 0 up that many ms, 0 on the update where it changed.
+class KeyboardState {
+public:
+    static const int kKeyCount = 1323;
+
+    explicit KeyboardState(TickSource source = sdlTicks, KeyStateSource keys = sdlKeyState);
+    ~KeyboardState();
+    KeyboardState(const KeyboardState&) = delete;
+    KeyboardState& operator=(const KeyboardState&) = delete;
+
+    void update();
+    // Key codes outside 0..1322 read 0.
+    int get(int keyCode) const;
+
+    Stopwatch clock;
+    int lastUpdate = 0;
+    int thisUpdate = 0;
+    int32_t* values;
+    KeyStateSource keyState;
+};
