@@ -24,6 +24,7 @@
 #include "frame/MainLoop.h"
 #include "frame/Offline.h"
 #include "frame/VideoEncoder.h"
+#include "frame/Window.h"
 #include "frame/Stopwatch.h"
 
 namespace {
@@ -212,6 +213,7 @@ int bench(const Options& o) {
 }
 
 int play(const Options& o) {
+    requestVerticalSync(true);
     Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
               false, o.musicWanted);
     KeyboardState keys;
@@ -230,6 +232,31 @@ int play(const Options& o) {
 
 }  // namespace
 
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The program opens its data by relative paths. When the folder it starts in has no images/,
+// it moves to its installed data: next to the program (../share/verdanth) or where it was
+// installed to. A folder with its own images/ and music/ always wins.
+void findDataFolder(const char* argv0) {
+    if (isFolder("images")) return;
+    std::vector<std::string> candidates;
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string self = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string(argv0);
+    size_t slash = self.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string bin = self.substr(0, slash);
+        candidates.push_back(bin + "/../share/verdanth");
+        candidates.push_back(bin);  // the build folder holds the program next to its data
+    }
+    candidates.push_back(VERDANTH_DATA_DIR);
+    for (const std::string& dir : candidates)
+        if (isFolder(dir + "/images") && chdir(dir.c_str()) == 0) return;
+}
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const Options o = parseCommandLine(args);
@@ -246,6 +273,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.printScore) return printScore();
+    findDataFolder(argv[0]);
     if (!o.captureDir.empty()) return capture(o);
     if (!o.videoFile.empty()) return video(o);
     if (o.bench) return bench(o);
