@@ -45,12 +45,17 @@ BitmapFont::BitmapFont(TextureManager* textureRegistry, const FontLayout& layout
       pitchV(layout.pitchV) {}
 
 namespace {
-// The texture coordinates need the font texture's size; without the texture there is nothing
-// to scale by, and a zero-sized layout stands in (the font then draws nothing).
+// The font texture's record, when it has a size to scale the pixel layout by.
+const TextureRecord* fontTexture(TextureManager* textures, const std::string& textureName) {
+    const TextureRecord* record = textures != nullptr ? textures->find(textureName) : nullptr;
+    return record != nullptr && record->width > 0 && record->height > 0 ? record : nullptr;
+}
+
+// Without the texture there is nothing to scale by; a zero-sized layout stands in and the font
+// draws nothing.
 FontLayout layoutForTexture(TextureManager* textures, const std::string& textureName,
                             const FontPixelLayout& pixels) {
-    const TextureRecord* record = textures != nullptr ? textures->find(textureName) : nullptr;
-    if (record != nullptr && record->width > 0 && record->height > 0)
+    if (const TextureRecord* record = fontTexture(textures, textureName))
         return FontLayout::fromPixels(pixels, textureName, record->width, record->height);
     FontLayout empty;
     empty.textureName = textureName;
@@ -64,9 +69,7 @@ FontLayout layoutForTexture(TextureManager* textures, const std::string& texture
 BitmapFont::BitmapFont(TextureManager* textureRegistry, const std::string& fontTextureName,
                        const FontPixelLayout& layout)
     : BitmapFont(textureRegistry, layoutForTexture(textureRegistry, fontTextureName, layout)) {
-    const TextureRecord* record =
-        textureRegistry != nullptr ? textureRegistry->find(fontTextureName) : nullptr;
-    hasLayout = record != nullptr && record->width > 0 && record->height > 0;
+    hasLayout = fontTexture(textureRegistry, fontTextureName) != nullptr;
 }
 
 void BitmapFont::setFrame(const Vec3& newPosition, const Vec3& newRight, const Vec3& newUp) {

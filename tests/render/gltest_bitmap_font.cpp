@@ -114,17 +114,6 @@ TEST_F(BitmapFontGlTest, TransparentGlyphCellsDrawNothing) {
     EXPECT_TRUE(isBlack(gltest::readPixel(64, 64)));
 }
 
-TEST_F(BitmapFontGlTest, TextColourModulatesTheGlyph) {
-    BitmapFont font(&textures, "basicOutputFont", basicOutputFontLayout());
-    frame(font);
-    font.setColour(1.0f, 0.0f, 0.0f);
-    font.print("A", true);
-    const gltest::Rgba p = gltest::readPixel(64, 64);
-    EXPECT_GT(p.r, 200);
-    EXPECT_EQ(p.g, 0);
-    EXPECT_EQ(p.b, 0);
-}
-
 // Without separate blend functions the glyph is drawn in a colour pass and an alpha pass;
 // both ways must leave the same colour and the same destination alpha.
 TEST_F(BitmapFontGlTest, TwoPassBlendingMatchesSeparateBlending) {

@@ -236,14 +236,4 @@ TEST(BitmapFontWithoutTexture, KeepsItsCursorAndDrawsNothing) {
     EXPECT_EQ(orphan.column, 1);
 }
 
-TEST(BitmapFontDefaults, StartWithTheDocumentedMetricsAndFrame) {
-    BitmapFont font(nullptr, testLayout());
-    std::vector<GlyphQuad> q = font.layout("AB\nC");
-    ASSERT_EQ(q.size(), 3u);
-    EXPECT_FLOAT_EQ(q[1].origin.x - q[0].origin.x, 0.11f);
-    EXPECT_FLOAT_EQ(q[2].origin.y, 0.06f);
-    EXPECT_FLOAT_EQ(q[0].corners[2].x, 0.05f);
-    EXPECT_FLOAT_EQ(q[0].corners[2].y, 0.025f);
-}
-
 }  // namespace

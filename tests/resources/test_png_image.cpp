@@ -125,17 +125,19 @@ TEST_F(PngImageTest, RgbaIsCopiedExactlyWithTheFirstFileRowFirst) {
     EXPECT_EQ(r.pixels, bytes);
 }
 
-TEST_F(PngImageTest, UnitScaleAndNoBiasCopyEveryByteValue) {
-    // All 256 values in every channel, in an RGB image whose rows are not 4-byte multiples.
-    const int width = 256;
+TEST_F(PngImageTest, UnitScaleCopiesEveryByteValueAndRgbGetsOpaqueAlpha) {
+    // Every value in every channel, over two rows of 257 RGB pixels (771 bytes: rows that
+    // are not a multiple of four bytes long).
+    const int width = 257, height = 2;
     std::vector<unsigned char> bytes;
-    for (int x = 0; x < width; ++x) {
-        bytes.push_back(static_cast<unsigned char>(x));
-        bytes.push_back(static_cast<unsigned char>(255 - x));
-        bytes.push_back(static_cast<unsigned char>((x * 7) & 0xFF));
+    for (int i = 0; i < width * height; ++i) {
+        bytes.push_back(static_cast<unsigned char>(i & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(255 - (i & 0xFF)));
+        bytes.push_back(static_cast<unsigned char>((i * 7) & 0xFF));
     }
     PngSpec spec;
     spec.width = width;
+    spec.height = height;
     spec.colourType = PNG_COLOR_TYPE_RGB;
     const std::string path = dir.file("ramp.png");
     ASSERT_TRUE(pngtest::writePng(path, spec, bytes));
@@ -143,29 +145,9 @@ TEST_F(PngImageTest, UnitScaleAndNoBiasCopyEveryByteValue) {
     const Vec3 unit(1.0f, 1.0f, 1.0f);
     ReadResult r = read(path, &unit, nullptr);
     ASSERT_EQ(r.code, TextureResult::Ok);
-    ASSERT_EQ(r.pixels.size(), static_cast<std::size_t>(width) * 4);
-    for (int x = 0; x < width; ++x) {
-        SCOPED_TRACE(x);
-        EXPECT_EQ(r.pixels[x * 4 + 0], bytes[x * 3 + 0]);
-        EXPECT_EQ(r.pixels[x * 4 + 1], bytes[x * 3 + 1]);
-        EXPECT_EQ(r.pixels[x * 4 + 2], bytes[x * 3 + 2]);
-        EXPECT_EQ(r.pixels[x * 4 + 3], 255);
-    }
-}
-
-TEST_F(PngImageTest, RgbRowsOfOddWidthGetOpaqueAlpha) {
-    const std::vector<unsigned char> bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9,
-                                              10, 11, 12, 13, 14, 15, 16, 17, 18};
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.colourType = PNG_COLOR_TYPE_RGB;
-    const std::string path = dir.file("rgb.png");
-    ASSERT_TRUE(pngtest::writePng(path, spec, bytes));
-    ReadResult r = read(path);
-    ASSERT_EQ(r.code, TextureResult::Ok);
-    ASSERT_EQ(r.pixels.size(), 24u);
-    for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(r.pixels.size(), static_cast<std::size_t>(width) * height * 4);
+    for (int i = 0; i < width * height; ++i) {
+        SCOPED_TRACE(i);
         EXPECT_EQ(r.pixels[i * 4 + 0], bytes[i * 3 + 0]);
         EXPECT_EQ(r.pixels[i * 4 + 1], bytes[i * 3 + 1]);
         EXPECT_EQ(r.pixels[i * 4 + 2], bytes[i * 3 + 2]);
@@ -183,18 +165,15 @@ TEST_F(PngImageTest, InterlacedImageReadsLikeTheSameImageUninterlaced) {
 
 // --- Colour scale and bias --------------------------------------------------------------------
 
-TEST_F(PngImageTest, HalfScaleWithHalfBiasTruncates) {
+TEST_F(PngImageTest, ScaleAndBiasTruncateRatherThanRound) {
     const Vec3 scale(0.5f, 0.5f, 0.5f), bias(0.5f, 0.5f, 0.5f);
     std::vector<unsigned char> p = convertRgb(dir, 0, 255, 1, &scale, &bias);
     ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[0], 127);  // trunc(127.5)
     EXPECT_EQ(p[1], 255);  // 255 saturates
     EXPECT_EQ(p[2], 128);  // trunc(128.0)
-}
 
-TEST_F(PngImageTest, ScaleTruncatesRatherThanRounds) {
-    const Vec3 scale(0.5f, 0.5f, 0.5f);
-    std::vector<unsigned char> p = convertRgb(dir, 255, 3, 1, &scale, nullptr);
+    p = convertRgb(dir, 255, 3, 1, &scale, nullptr);
     ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[0], 127);
     EXPECT_EQ(p[1], 1);
