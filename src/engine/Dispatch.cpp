@@ -1,0 +1,209 @@
+// The scene registry, the timeline and the per-frame dispatch of the engine.
+#include <GL/glew.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+
+#include "engine/Engine.h"
+#include "render/ScreenEffects.h"
+
+namespace {
+
+int positionOf(const std::vector<int>& list, int value) {
+    auto it = std::find(list.begin(), list.end(), value);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+bool contains(const std::vector<int>& list, int value) { return positionOf(list, value) >= 0; }
+
+void clearColourAndDepth() {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+}  // namespace
+
+int Engine::registerScene(Scene* scene) {
+    int id = sceneCount;
+    scenes.push_back(SceneEntry{id, scene});
+    ++sceneCount;
+    return id;
+}
+
+int Engine::schedule(int sceneId, int startMs, int endMs) {
+    Scene* scene = sceneById(sceneId);
+    if (scene != nullptr) scheduleEntries.push_back(ScheduleEntry{scene, startMs, endMs});
+    return 0;
+}
+
+int Engine::addEffect(const std::string& name, int inputA, int inputB, int startMs, int endMs,
+                      const std::vector<float>* params) {
+    std::string virtualName = "virtual" + std::to_string(virtualSceneCount);
+    for (int input : {inputA, inputB}) {
+        if (input == -1) continue;
+        Scene* scene = sceneById(input);
+        virtualName += "_" + (scene != nullptr ? scene->name : std::string());
+    }
+    const int outputId = sceneCount + virtualSceneCount;
+    scenes.push_back(SceneEntry{outputId, new DefaultScene(this, virtualName)});
+    ++virtualSceneCount;
+    EffectEntry effect;
+    effect.name = name;
+    if (params != nullptr) effect.params = *params;
+    effect.inputA = inputA;
+    effect.inputB = inputB;
+    effect.startMs = startMs;
+    effect.endMs = endMs;
+    effect.outputId = outputId;
+    effects.push_back(effect);
+    return outputId;
+}
+
+Scene* Engine::sceneById(int id) const {
+    if (id < 0 || id >= sceneCount + virtualSceneCount) return nullptr;
+    for (const SceneEntry& entry : scenes)
+        if (entry.id == id) return entry.scene;
+    return nullptr;
+}
+
+int Engine::idOf(const Scene* scene) const {
+    for (const SceneEntry& entry : scenes)
+        if (entry.scene == scene) return entry.id;
+    return -1;
+}
+
+FramePlan Engine::planFrame(int t) const {
+    FramePlan plan;
+    for (const ScheduleEntry& entry : scheduleEntries) {
+        if (t < entry.startMs || t >= entry.endMs) continue;
+        int id = idOf(entry.scene);
+        if (id < sceneCount) {
+            plan.scenes.push_back(entry.scene);
+            plan.sceneIds.push_back(id);
+        }
+    }
+    const int n = static_cast<int>(plan.sceneIds.size());
+    for (const EffectEntry& effect : effects) {
+        if (t < effect.startMs || t >= effect.endMs) continue;
+        plan.effects.push_back(&effect);
+        int slotA = positionOf(plan.sceneIds, effect.inputA);
+        int slotB = positionOf(plan.sceneIds, effect.inputB);
+        plan.effectSlotA.push_back(slotA < 0 ? n : slotA);
+        plan.effectSlotB.push_back(slotB < 0 ? n : slotB);
+        float p;
+        if (t < effect.startMs)
+            p = 0.0f;
+        else if (t > effect.endMs)
+            p = 1.0f;
+        else
+            p = static_cast<float>(t - effect.startMs) /
+                static_cast<float>(effect.endMs - effect.startMs);
+        plan.effectProgress.push_back(p);
+    }
+    if (n == 0) return plan;  // nothing registered is active: the frame is only cleared
+
+    for (int id : plan.sceneIds) {
+        if (contains(plan.consumed, id)) continue;
+        for (const EffectEntry* effect : plan.effects)
+            if (effect->inputA == id || effect->inputB == id) {
+                plan.consumed.push_back(id);
+                break;
+            }
+    }
+    std::vector<int> outputs;
+    for (const EffectEntry* effect : plan.effects) outputs.push_back(effect->outputId);
+    plan.slotsNeeded = n + static_cast<int>(outputs.size());
+
+    for (const ScheduleEntry& entry : scheduleEntries) {
+        if (t < entry.startMs || t >= entry.endMs) continue;
+        int id = idOf(entry.scene);
+        if (contains(plan.consumed, id)) continue;
+        int j = positionOf(plan.sceneIds, id);
+        if (j < 0) {
+            int w = positionOf(outputs, id);
+            j = n + (w < 0 ? static_cast<int>(outputs.size()) : w);
+        }
+        plan.layerIds.push_back(id);
+        plan.layerSlots.push_back(j);
+    }
+    return plan;
+}
+
+int Engine::renderFrame() {
+    if (!started) {
+        seekedThisFrame = false;
+        return 1;
+    }
+    const int t = readDemoTime();
+    currentTimeMs = t;
+    frameDeltaMs = t - lastTimeMs;
+    lastTimeMs = t;
+
+    if (pacingEnabled) {
+        if (frameDeltaMs == 0) SDL_Delay(10);
+        if (!seekedThisFrame && frameDeltaMs <= 9) SDL_Delay(static_cast<Uint32>(10 - frameDeltaMs));
+        SDL_Delay(1);
+    }
+
+    const FramePlan plan = planFrame(t);
+    ScreenEffects* fx = screenEffects;
+    if (fx != nullptr) fx->workSlotBase = static_cast<int>(plan.scenes.size());
+    glViewport(0, 0, renderWidth, renderHeight);
+
+    if (plan.scenes.empty() || fx == nullptr) {
+        clearColourAndDepth();
+    } else {
+        const int n = static_cast<int>(plan.scenes.size());
+        for (int i = 0; i < n; ++i) {
+            fx->useSmallTextures = 0;
+            clearColourAndDepth();
+            plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
+            fx->useSmallTextures = 0;
+            fx->grab(i);
+        }
+        glDisable(GL_DEPTH_TEST);
+
+        for (size_t k = 0; k < plan.effects.size(); ++k) {
+            const EffectEntry& effect = *plan.effects[k];
+            const int slotA = plan.effectSlotA[k];
+            const int slotB = plan.effectSlotB[k];
+            const float p = plan.effectProgress[k];
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            fx->useSmallTextures = 0;
+            const std::vector<float>& q = effect.params;
+            auto param = [&q](size_t i, float fallback) { return i < q.size() ? q[i] : fallback; };
+            if (effect.name == "fade") {
+                fx->crossFade(p, slotA, slotB);
+            } else if (effect.name == "fadeOn") {
+                fx->fadeGrab(slotA, p, static_cast<int>(param(0, 0.0f)));
+            } else if (effect.name == "fadeOff") {
+                fx->fadeGrab(slotA, 1.0f - p, static_cast<int>(param(0, 0.0f)));
+            } else if (effect.name == "blur") {
+                fx->blur(slotA, p, static_cast<int>(param(0, 5.0f)), param(1, 0.25f),
+                         param(2, 0.25f), param(3, 1.0f), param(4, 1.0f), param(5, 1.0f),
+                         param(6, 1.0f), param(7, 0.0f));
+            }
+            fx->grab(n + static_cast<int>(k));
+        }
+
+        glDisable(GL_BLEND);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (int slot : plan.layerSlots) fx->drawGrab(slot, 1);
+    }
+
+    if (needsUpscale && fx != nullptr) {
+        fx->useSmallTextures = 0;
+        fx->grab(fx->slotCount - 1);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glViewport(0, 0, windowWidth, windowHeight);
+        fx->drawGrab(fx->slotCount - 1, 0);
+    }
+    seekedThisFrame = false;
+    return 1;
+}

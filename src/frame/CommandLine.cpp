@@ -1,0 +1,131 @@
+#include "frame/CommandLine.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+void windowSizeFor(int requestedWidth, int* width, int* height) {
+    switch (requestedWidth) {
+    case 320: *width = 320; *height = 240; break;
+    case 640: *width = 640; *height = 480; break;
+    case 800: *width = 800; *height = 600; break;
+    case 1024: *width = 1024; *height = 768; break;
+    case 1280: *width = 1280; *height = 1024; break;
+    default: *width = 512; *height = 384; break;
+    }
+}
+
+void parseWindowSwitches(const std::string& text, Options* o) {
+    if (text.find("-nomusic") != std::string::npos) o->musicWanted = false;
+    if (text.find("-music") != std::string::npos) o->musicWanted = true;
+    if (text.find("-fullscreen") != std::string::npos) o->fullscreen = true;
+    size_t res = text.find("-res:");
+    if (res != std::string::npos) {
+        // The number right after the colon, as "%d" reads it: optional blanks and sign, digits.
+        // Out-of-range numbers give an unlisted width rather than undefined behaviour.
+        const char* p = text.c_str() + res + 5;
+        char* end = nullptr;
+        errno = 0;
+        long value = std::strtol(p, &end, 10);
+        if (end != p) {
+            if (errno == ERANGE || value > INT_MAX || value < INT_MIN) value = 0;
+            o->requestedWidth = static_cast<int>(value);
+        }
+    }
+    windowSizeFor(o->requestedWidth, &o->windowWidth, &o->windowHeight);
+}
+
+namespace {
+
+bool isDesignSwitchWord(const std::string& arg) {
+    for (const char* word : {"-nomusic", "-music", "-fullscreen", "-res:"})
+        if (arg.find(word) != std::string::npos) return true;
+    return false;
+}
+
+bool parseInt(const std::string& text, int lo, int hi, int* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || value < lo || value > hi) return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
+Options parseCommandLine(const std::vector<std::string>& args) {
+    Options o;
+    std::string text;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* what) -> const std::string* {
+            if (i + 1 >= args.size()) {
+                o.error = a + " needs " + what;
+                return nullptr;
+            }
+            return &args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
+        } else if (a == "--print-score") {
+            o.printScore = true;
+        } else if (a == "--capture") {
+            if (const std::string* v = value("a folder")) {
+                if (v->empty()) o.error = "--capture needs a folder";
+                o.captureDir = *v;
+            }
+        } else if (a == "--from" || a == "--to") {
+            if (const std::string* v = value("a time in ms")) {
+                int ms = 0;
+                if (!parseInt(*v, 0, 10000000, &ms))
+                    o.error = a + " needs a time in ms from 0 to 10000000, not \"" + *v + "\"";
+                else
+                    (a == "--from" ? o.fromMs : o.toMs) = ms;
+            }
+        } else if (a == "--fps") {
+            if (const std::string* v = value("a frame rate")) {
+                if (!parseInt(*v, 1, 1000, &o.fps))
+                    o.error = "--fps needs a frame rate from 1 to 1000, not \"" + *v + "\"";
+            }
+        } else if (a.size() > 2 && a[0] == '-' && a[1] == '-' && !isDesignSwitchWord(a)) {
+            o.error = "unknown option " + a;
+        } else {
+            if (!text.empty()) text += ' ';
+            text += a;
+        }
+        if (!o.error.empty()) break;
+    }
+    if (o.error.empty() && o.toMs <= o.fromMs && !o.captureDir.empty())
+        o.error = "--to must be later than --from";
+    parseWindowSwitches(text, &o);
+    return o;
+}
+
+std::string usageText() {
+    return "Usage: verdanth [switches]\n"
+           "Plays the Verdanth production: 253 seconds of real-time graphics and music.\n"
+           "\n"
+           "Window switches (found anywhere in the command line):\n"
+           "  -res:W          window width 320, 640, 800 (default), 1024 or 1280;\n"
+           "                  any other number opens 512 x 384\n"
+           "  -fullscreen     full screen at the window size\n"
+           "  -nomusic        no music; the production runs on a stopwatch\n"
+           "  -music          music on (wins over -nomusic)\n"
+           "\n"
+           "Other options:\n"
+           "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"
+           "  --from MS       first frame of the capture (default 0)\n"
+           "  --to MS         end of the capture, exclusive (default 253000)\n"
+           "  --fps N         frames per second of the capture (default 60)\n"
+           "  --print-score   print the layer stack of every interval of the score\n"
+           "  --help          this text\n"
+           "  --version       the program's version\n"
+           "\n"
+           "Keys: cursor up/down seek +1.5 s / -1.5 s per frame held, right/left +0.1 s / -0.1 s,\n"
+           "p pauses and resumes, Escape quits.\n";
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// What the command line asks for. The window switches ("-nomusic", "-music", "-fullscreen",
+// "-res:") are found by substring search anywhere in the text of the arguments; our own long
+// options ("--capture DIR" and friends) are taken as separate words first, so that their
+// values (a folder named "x-music", say) never switch anything by accident.
+struct Options {
+    bool musicWanted = true;
+    bool fullscreen = false;
+    int requestedWidth = 800;
+    int windowWidth = 800;
+    int windowHeight = 600;
+
+    bool help = false;
+    bool version = false;
+    bool printScore = false;
+    std::string captureDir;  // offline capture to PNG files when not empty
+    int fromMs = 0;
+    int toMs = 253000;
+    int fps = 60;
+
+    std::string error;  // a message when the command line cannot be used
+};
+
+// Window size for a "-res:" width: the five listed widths, 512 x 384 for any other.
+void windowSizeFor(int requestedWidth, int* width, int* height);
+
+// Applies the window switches to the design's command-line text.
+void parseWindowSwitches(const std::string& text, Options* options);
+
+Options parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();

@@ -1,0 +1,23 @@
+#pragma once
+#include <SDL/SDL.h>
+
+#include <functional>
+
+class Engine;
+class KeyboardState;
+
+// The window-system calls of the loop, replaceable so tests can drive it.
+struct LoopHooks {
+    std::function<void()> swapBuffers;
+    std::function<int(SDL_Event*)> pollEvent;
+};
+
+LoopHooks sdlLoopHooks();
+
+// Demo time after which the run ends.
+const int kRunEndMs = 253000;
+
+// One pass per frame: draw, swap, read keys, end past the run's end, seek and pause keys, one
+// event. Returns the exit status when the run ends (0 at every normal end); with maxFrames >= 0
+// it also returns -1 after that many passes.
+int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int maxFrames = -1);

@@ -1,0 +1,356 @@
+#include "render/ScreenEffects.h"
+
+#include "engine/GlCaps.h"
+
+namespace {
+
+void createSlotTextures(GLuint* names, int count, int width, int height) {
+    if (count <= 0) return;
+    glGenTextures(count, names);
+    for (int i = 0; i < count; ++i) {
+        glBindTexture(GL_TEXTURE_2D, names[i]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    }
+}
+
+void copyNames(const GLuint* from, GLuint* to, int count) {
+    for (int i = 0; i < count; ++i) to[i] = from[i];
+}
+
+// Identity projection and modelview, both pushed; popIdentity undoes it and leaves the
+// modelview stack selected.
+void pushIdentity() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popIdentity() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+void setClampLinear() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+}  // namespace
+
+ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, int svw, int svh,
+                             int count)
+    : grabWidth(gw), grabHeight(gh), smallGrabWidth(sgw), smallGrabHeight(sgh), viewWidth(vw),
+      viewHeight(vh), smallViewWidth(svw), smallViewHeight(svh) {
+    slotCount = count > kMaxSlots ? kMaxSlots : count;
+    if (slotCount < 0) slotCount = 0;
+    createSlotTextures(grabTextures, slotCount, grabWidth, grabHeight);
+    createSlotTextures(blurTextures, slotCount, grabWidth, grabHeight);
+    createSlotTextures(smallGrabTextures, slotCount, smallGrabWidth, smallGrabHeight);
+    createSlotTextures(smallBlurTextures, slotCount, smallGrabWidth, smallGrabHeight);
+    copyNames(grabTextures, grabTexturesCopy, slotCount);
+    copyNames(blurTextures, blurTexturesCopy, slotCount);
+    copyNames(smallGrabTextures, smallGrabTexturesCopy, slotCount);
+    copyNames(smallBlurTextures, smallBlurTexturesCopy, slotCount);
+
+    uMax = static_cast<float>(viewWidth) / static_cast<float>(grabWidth);
+    vMax = static_cast<float>(viewHeight) / static_cast<float>(grabHeight);
+    smallUMax = static_cast<float>(smallViewWidth) / static_cast<float>(smallGrabWidth);
+    smallVMax = static_cast<float>(smallViewHeight) / static_cast<float>(smallGrabHeight);
+    pixelU = 1.0f / static_cast<float>(viewWidth);
+    pixelV = 1.0f / static_cast<float>(viewHeight);
+    smallPixelU = 1.0f / static_cast<float>(smallViewWidth);
+    smallPixelV = 1.0f / static_cast<float>(smallViewHeight);
+}
+
+ScreenEffects::~ScreenEffects() {
+    if (slotCount <= 0) return;
+    glDeleteTextures(slotCount, grabTextures);
+    glDeleteTextures(slotCount, blurTextures);
+    glDeleteTextures(slotCount, smallGrabTextures);
+    glDeleteTextures(slotCount, smallBlurTextures);
+}
+
+GLuint ScreenEffects::slotTexture(int slot) const {
+    return useSmallTextures ? smallGrabTextures[slot] : grabTextures[slot];
+}
+
+void ScreenEffects::fullScreenQuad(float du, float dv) const {
+    glBegin(GL_QUADS);
+    glTexCoord2f(du, dv);
+    glVertex3f(-1.0f, -1.0f, -1.0f);
+    glTexCoord2f(uMax + du, dv);
+    glVertex3f(1.0f, -1.0f, -1.0f);
+    glTexCoord2f(uMax + du, vMax + dv);
+    glVertex3f(1.0f, 1.0f, -1.0f);
+    glTexCoord2f(du, vMax + dv);
+    glVertex3f(-1.0f, 1.0f, -1.0f);
+    glEnd();
+}
+
+void ScreenEffects::applyBlendMode(int blendMode, int highestMode) const {
+    if (blendMode < 0 || blendMode > highestMode) return;
+    switch (blendMode) {
+    case 0:
+        glDisable(GL_BLEND);
+        break;
+    case 1:
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        // Keep the destination alpha meaningful for later compositions.
+        if (glCaps.supportsBlendFuncSeparate)
+            glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
+                                   GL_ONE_MINUS_SRC_ALPHA);
+        break;
+    case 2:
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        break;
+    case 3:
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
+        break;
+    case 4:
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        break;
+    }
+}
+
+void ScreenEffects::grab(int slot) {
+    // Slots outside the bank would write past the texture arrays.
+    if (!validSlot(slot)) return;
+    if (useSmallTextures) {
+        glBindTexture(GL_TEXTURE_2D, smallGrabTextures[slot]);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, smallGrabWidth, smallGrabHeight);
+    } else {
+        glEnable(GL_BLEND);
+        glBindTexture(GL_TEXTURE_2D, grabTextures[slot]);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, grabWidth, grabHeight);
+    }
+}
+
+void ScreenEffects::drawGrab(int slot, int blendMode) {
+    if (!validSlot(slot)) return;
+    glDisable(GL_LIGHTING);
+    pushIdentity();
+    applyBlendMode(blendMode, 2);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
+    setClampLinear();
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    fullScreenQuad();
+    popIdentity();
+}
+
+void ScreenEffects::fadeGrab(int slot, float alpha, int blendMode) {
+    if (!validSlot(slot)) return;
+    pushIdentity();
+    if (blendMode == 0)
+        glBlendFunc(GL_ONE, GL_ONE);
+    else if (blendMode == 1)
+        glBlendFunc(GL_ONE, GL_ZERO);
+    glDisable(GL_COLOR_MATERIAL);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
+    glColor4f(1.0f, 1.0f, 1.0f, alpha);
+    fullScreenQuad();
+    popIdentity();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void ScreenEffects::crossFade(float progress, int slotA, int slotB) {
+    if (!validSlot(slotA) || !validSlot(slotB)) return;
+    pushIdentity();
+    glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, grabTextures[slotB]);
+    glColor4f(1.0f, 1.0f, 1.0f, progress);
+    fullScreenQuad();
+    glBindTexture(GL_TEXTURE_2D, grabTextures[slotA]);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f - progress);
+    fullScreenQuad();
+    popIdentity();
+}
+
+void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spreadY,
+                         float brightness, float red, float green, float blue, float fadeOut) {
+    if (!validSlot(slot)) return;
+    pushIdentity();
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_LIGHTING);
+    glDepthMask(GL_FALSE);
+
+    const float a = (1.0f - p * fadeOut) * ((1.0f - p) + p * brightness) * 1.015625f / 4.0f;
+    const float cr = p * red, cg = p * green, cb = p * blue;
+    const bool separate = glCaps.supportsBlendFuncSeparate;
+    if (separate)
+        glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE);
+    else
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+
+    glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+
+    for (int i = 1; i <= passes; ++i) {
+        const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);
+        const float dy = p * spreadY * static_cast<float>(i) / static_cast<float>(passes);
+        if (i < passes) {
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        if (separate) glColor4f(cr, cg, cb, a);
+        for (int j = 0; j < 2; ++j)
+            for (int k = 0; k < 2; ++k) {
+                const float du = (static_cast<float>(k) * dx - dx / 2.0f) * uMax;
+                const float dv = (static_cast<float>(j) * dy - dy / 2.0f) * vMax;
+                if (separate) {
+                    fullScreenQuad(du, dv);
+                } else {
+                    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+                    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+                    glColor4f(cr, cg, cb, a * 0.333333f);
+                    fullScreenQuad(du, dv);
+                    glBlendFunc(GL_ONE, GL_ONE);
+                    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+                    glColor4f(0.0f, 0.0f, 0.0f, a);
+                    fullScreenQuad(du, dv);
+                }
+            }
+        if (i < passes) {
+            if (i == 1) {
+                glBindTexture(GL_TEXTURE_2D,
+                              useSmallTextures ? smallBlurTextures[slot] : blurTextures[slot]);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+            }
+            if (useSmallTextures)
+                glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, smallGrabWidth, smallGrabHeight);
+            else
+                glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, grabWidth, grabHeight);
+        }
+    }
+
+    copyNames(grabTexturesCopy, grabTextures, slotCount);
+    copyNames(blurTexturesCopy, blurTextures, slotCount);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
+    popIdentity();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additive) {
+    const bool inRange = validSlot(slotA) && validSlot(slotB);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    if (validSlot(slotA))
+        glBindTexture(GL_TEXTURE_2D, smallSlotA ? smallGrabTextures[slotA] : grabTextures[slotA]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    if (validSlot(slotB)) glBindTexture(GL_TEXTURE_2D, slotTexture(slotB));
+    if (!invert) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    } else {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_MODULATE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_ONE_MINUS_SRC_COLOR);
+    }
+    if (!inRange) return;
+
+    pushIdentity();
+    if (additive) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    glDisable(GL_CULL_FACE);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    const float u[4] = {0.0f, uMax, uMax, 0.0f};
+    const float v[4] = {0.0f, 0.0f, vMax, vMax};
+    const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
+    const float y[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; ++i) {
+        glMultiTexCoord2fARB(GL_TEXTURE0_ARB, u[i], v[i]);
+        glMultiTexCoord2fARB(GL_TEXTURE1_ARB, u[i], v[i]);
+        glVertex3f(x[i], y[i], -1.0f);
+    }
+    glEnd();
+    popIdentity();
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void ScreenEffects::drawTexturedQuad(GLuint textureId, int blendMode, const Vec3* colour,
+                                     float alpha, const Vec3* halfSize, bool repeat) {
+    applyBlendMode(blendMode, 4);
+    glBindTexture(GL_TEXTURE_2D, textureId);
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    if (colour != nullptr)
+        glColor4f(colour->x, colour->y, colour->z, alpha);
+    else
+        glColor4f(0.0f, 0.0f, 0.0f, alpha);
+    const float w = halfSize != nullptr ? halfSize->x : 1.0f;
+    const float h = halfSize != nullptr ? halfSize->y : 1.0f;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-w, -h, -1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(w, -h, -1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(w, h, -1.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-w, h, -1.0f);
+    glEnd();
+}
