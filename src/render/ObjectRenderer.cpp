@@ -16,6 +16,12 @@ void clearTo(float r, float g, float b, float a, GLbitfield buffers) {
     glClear(buffers);
 }
 
+GLint integerState(GLenum what) {
+    GLint value = 0;
+    glGetIntegerv(what, &value);
+    return value;
+}
+
 void grabIfValid(ScreenEffects& effects, int slot) {
     // grab itself does not check the slot; a frame that needs more slots than the bank has
     // loses that picture instead of writing past the slot arrays.
@@ -102,15 +108,20 @@ void ObjectRenderer::retexture(int objectIndex, float radius) {
 
 // --- Transform update --------------------------------------------------------------------------
 
-void ObjectRenderer::updateTree(int index, int depth) {
-    // A chain longer than the number of objects can only be a cycle of links.
-    if (depth > objectCount()) return;
+void ObjectRenderer::updateTree(int index, int depth, std::vector<bool>& onPath, int maxDepth) {
     objects[index]->updateTransform(true);
-    for (int child : childLists[index]) {
-        glPushMatrix();
-        updateTree(child, depth + 1);
-        glPopMatrix();
+    onPath[index] = true;
+    // A child already on the way down from the root would close a cycle of links, and the
+    // matrix stack has a fixed depth; such links are not followed.
+    if (depth + 1 < maxDepth) {
+        for (int child : childLists[index]) {
+            if (onPath[child]) continue;
+            glPushMatrix();
+            updateTree(child, depth + 1, onPath, maxDepth);
+            glPopMatrix();
+        }
     }
+    onPath[index] = false;
 }
 
 void ObjectRenderer::updateTransforms(Camera* camera, bool skipObjects) {
@@ -131,10 +142,14 @@ void ObjectRenderer::updateTransforms(Camera* camera, bool skipObjects) {
     glPushMatrix();
     glLoadIdentity();
     if (!skipObjects) {
+        // Free entries of the modelview stack: each level of the hierarchy takes one.
+        const int maxDepth =
+            integerState(GL_MAX_MODELVIEW_STACK_DEPTH) - integerState(GL_MODELVIEW_STACK_DEPTH);
+        std::vector<bool> onPath(objects.size(), false);
         for (int i = 0; i < objectCount(); ++i) {
             if (!rootFlags[i]) continue;
             glPushMatrix();
-            updateTree(i, 0);
+            updateTree(i, 0, onPath, maxDepth);
             glPopMatrix();
         }
     }

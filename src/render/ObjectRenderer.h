@@ -55,7 +55,7 @@ private:
     bool validIndex(int index) const { return index >= 0 && index < objectCount(); }
     void updateTransforms(Camera* camera, bool skipObjects);
     void markChildren(int index, int depth);
-    void updateTree(int index, int depth);
+    void updateTree(int index, int depth, std::vector<bool>& onPath, int maxDepth);
     void drawAll(int passType, bool alternateUnits, bool onlyShadowCasters);
     void setPassLight(const SceneObject& light);
 

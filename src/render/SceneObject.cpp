@@ -219,6 +219,11 @@ void SceneObject::beginShadowMapRender() {
     glPushMatrix();
     glLoadMatrixf(lightView);
     glViewport(0, 0, shadowMapSize, shadowMapSize);
+    // The map must not pick up depth left from earlier drawing; the corner is cleared again
+    // when the map has been copied, so nothing later depends on what was there.
+    glDepthMask(GL_TRUE);
+    glClearDepth(1.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);
     glEnable(GL_DEPTH_TEST);
@@ -432,7 +437,8 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
                 if (lit)
                     glColor4f(bias.x + colourScale.x * v.colour.x,
                               bias.y + colourScale.y * v.colour.y,
-                              bias.z + colourScale.z * v.colour.z, alphaBias + alphaScale * v.alpha);
+                              bias.z + colourScale.z * v.colour.z,
+                              alphaBias + alphaScale * v.alpha);
                 else
                     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
                 glVertex3f(v.position.x, v.position.y, v.position.z);
