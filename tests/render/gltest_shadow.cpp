@@ -1,0 +1,161 @@
+// A spot light, a box and a floor: the box's shadow on the floor must read darker than the
+// floor beside it, in both drawing modes, and a driver without shadow support must still draw.
+#include "render/ObjectRenderer.h"
+#include "render/ScreenEffects.h"
+#include "render/object_gl_support.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using objtest::brightness;
+
+namespace {
+
+const float kFloorTop = -0.925f;  // a box lattice of n 8 scaled 0.1 tall, centred at y = -1
+// Behind the box as the light sees it, and the same distance out to the side in the light.
+const Vec3 kInShadow(-1.4f, kFloorTop, 0.0f);
+const Vec3 kBesideShadow(-1.4f, kFloorTop, 2.5f);
+
+class ShadowGl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!objtest::openWindow()) GTEST_SKIP() << "no display";
+        effects = std::make_unique<ScreenEffects>(512, 512, 128, 128, 512, 512, 128, 128, 7);
+        camera = std::make_unique<Camera>("ShadowGl.camera0", 45.0f, 1.0f, 0.1f, 100.0f, 512, 512,
+                                          128, 128);
+        camera->position = Vec3(0, 10, -3);
+        camera->lookAt(Vec3(-0.7f, kFloorTop, 0.8f));
+        white = objtest::solidTexture(255, 255, 255, 255);
+    }
+    void TearDown() override {
+        renderer.reset();
+        effects.reset();
+        glDeleteTextures(1, &white);
+    }
+
+    void buildScene() {
+        renderer = std::make_unique<ObjectRenderer>();
+        Surface floorSurface;
+        floorSurface.colourScale = Vec3(0.8f, 0.8f, 0.8f);
+        floorSurface.unitCount = 1;
+        floorSurface.unitMode[0] = kUnitModulate;
+        floorSurface.unitTexture[0] = white;
+        Surface boxSurface = floorSurface;
+        boxSurface.colourScale = Vec3(0.6f, 0.3f, 0.2f);
+
+        ObjectRenderer& r = *renderer;
+        const int floor = r.addBox(8, 2, floorSurface, false);
+        r.object(floor)->currentSurface = 1;
+        r.object(floor)->setSurface(floorSurface);
+        r.object(floor)->currentSurface = 0;
+        r.object(floor)->position = Vec3(0, -1, 0);
+        r.object(floor)->scale = Vec3(5, 0.1f, 5);
+
+        const int box = r.addBox(8, 8, boxSurface, false);
+        r.object(box)->currentSurface = 1;
+        r.object(box)->setSurface(boxSurface);
+        r.object(box)->currentSurface = 0;
+        r.object(box)->scale = Vec3(0.6f, 0.6f, 0.6f);
+
+        LightSettings spot;
+        spot.spotExponent = 0.0f;
+        spot.spotCutoff = 90.0f;
+        spot.castsShadows = true;
+        spot.shadowMapSize = 256;
+        light = r.addLight(spot, 512, 512);
+        SceneObject& l = *r.object(light);
+        l.position = Vec3(5, 5, 0);
+        l.spotDirection = (Vec3(0, 0, 0) - l.position).normalized();
+    }
+
+    // Light reaching the shadowed floor and the floor beside it, after one frame.
+    void frameBrightness(bool composited, int& inShadow, int& beside) {
+        if (composited) {
+            renderer->draw(camera.get(), false, true, 1, false, effects.get(), true, true, true);
+            renderer->draw(camera.get(), false, false, 0, true, effects.get(), true, false, false);
+        } else {
+            renderer->draw(camera.get(), false, true, 0, false, effects.get(), false, false,
+                           false);
+        }
+        int x, y;
+        ASSERT_TRUE(objtest::project(*camera, kInShadow, x, y));
+        inShadow = brightness(gltest::readPixel(x, y));
+        ASSERT_TRUE(objtest::project(*camera, kBesideShadow, x, y));
+        beside = brightness(gltest::readPixel(x, y));
+    }
+
+    std::unique_ptr<ScreenEffects> effects;
+    std::unique_ptr<Camera> camera;
+    std::unique_ptr<ObjectRenderer> renderer;
+    GLuint white = 0;
+    int light = -1;
+};
+
+}  // namespace
+
+TEST_F(ShadowGl, DirectModeShadowIsDarkerThanTheFloorBesideIt) {
+    buildScene();
+    ASSERT_TRUE(renderer->object(light)->hasShadowMap());
+    int inShadow = 0, beside = 0;
+    frameBrightness(false, inShadow, beside);
+    EXPECT_GT(beside, 90) << "the floor beside the shadow is lit";
+    EXPECT_LT(inShadow * 2, beside) << "in shadow " << inShadow << ", beside " << beside;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ShadowGl, CompositedModeShadowIsDarkerThanTheFloorBesideIt) {
+    buildScene();
+    int inShadow = 0, beside = 0;
+    frameBrightness(true, inShadow, beside);
+    EXPECT_GT(beside, 90) << "the floor beside the shadow is lit";
+    EXPECT_LT(inShadow * 2, beside) << "in shadow " << inShadow << ", beside " << beside;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ShadowGl, WithoutDepthTexturesTheSceneIsDrawnWithoutShadows) {
+    const GlCaps saved = glCaps;
+    glCaps.supportsDepthTexture = false;
+    glCaps.supportsShadow = false;
+    testing::internal::CaptureStdout();
+    buildScene();
+    buildScene();  // a second shadow-casting light: the message is not repeated
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(renderer->object(light)->shadowTexture, 0u);
+    EXPECT_FALSE(renderer->object(light)->hasShadowMap());
+
+    int inShadow = 0, beside = 0;
+    frameBrightness(true, inShadow, beside);
+    int directShadow = 0, directBeside = 0;
+    frameBrightness(false, directShadow, directBeside);
+    glCaps = saved;
+
+    const std::string line =
+        "no depth textures and no shadow comparison: drawing without shadows.\n";
+    EXPECT_EQ(out, line);
+    // The box still shades nothing: both floor points are lit.
+    EXPECT_GT(inShadow, 90);
+    EXPECT_GT(beside, 90);
+    EXPECT_GT(directShadow, 90);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ShadowGl, ProjectedTextureColoursWhatTheLightReaches) {
+    buildScene();
+    const GLuint red = objtest::solidTexture(255, 0, 0, 255);
+    renderer->object(light)->projectedTexture = red;
+    renderer->draw(camera.get(), false, true, 1, false, effects.get(), true, true, true);
+    renderer->draw(camera.get(), false, false, 0, true, effects.get(), true, false, false);
+    int x, y;
+    ASSERT_TRUE(objtest::project(*camera, kBesideShadow, x, y));
+    const gltest::Rgba lit = gltest::readPixel(x, y);
+    ASSERT_TRUE(objtest::project(*camera, kInShadow, x, y));
+    const gltest::Rgba shadowed = gltest::readPixel(x, y);
+    glDeleteTextures(1, &red);
+    // Only the red of the projected light is added to the grey ambient floor.
+    EXPECT_GT(lit.r, lit.g + 100);
+    EXPECT_NEAR(lit.g, shadowed.g, 4);
+    EXPECT_NEAR(lit.b, shadowed.b, 4);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
