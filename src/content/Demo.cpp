@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "content/SceneHangOn.h"
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
 
@@ -148,7 +149,9 @@ void Demo::loadTextures() {
 }
 
 Scene* Demo::createScene(int index) {
-    switch (index + 1) {
+    const int id = index + 1;
+    if (id >= kHangOnWithUs && id <= kEnd) return new SceneHangOn(this, kSceneTitles[index], index);
+    switch (id) {
     default: return new DefaultScene(this, kSceneTitles[index]);
     }
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "content/Demo.h"
+#include "content/LoadingScreen.h"
 #include "frame/CommandLine.h"
 #include "frame/FrameCapture.h"
 #include "frame/LoadingThread.h"
@@ -219,8 +220,7 @@ int play(const Options& o) {
     KeyboardState keys;
     demo.renderFrame();
     LoadingThread loading;
-    LoadingThread::SceneFactory loadingScene = nullptr;
-    if (loadingScene != nullptr) loading.start(&demo, loadingScene);
+    loading.start(&demo, makeLoadingScreen);
     demo.loadContent();
     loading.stop();
     demo.start();
