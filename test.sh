@@ -18,4 +18,7 @@ cmake --build build-asan -j"$(nproc)" --target unit_tests
 echo "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer:"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 build-asan/tests/unit_tests --gtest_brief=1
 
+# A short smoke run of both fuzz targets (fuzz/fuzz_all.sh SECONDS runs them for longer).
+fuzz/fuzz_all.sh 5
+
 "${XVFB_RUN[@]}" ctest --test-dir build --output-on-failure -j2 --timeout 900
