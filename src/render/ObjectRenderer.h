@@ -38,7 +38,8 @@ public:
     //   draw(camera, false, true, 1, false, effects, true, true, true)   (direct, small)
     //   draw(camera, false, false, 0, true, effects, true, false, false) (composited)
     // skipObjects runs every pass's state changes (and in composited mode the grabs and the
-    // composition) without drawing or updating objects.
+    // composition) without drawing or updating objects. Without a camera nothing happens;
+    // without an effects object the composited mode falls back to the direct one.
     void draw(Camera* camera, bool skipObjects, bool updateTransforms, int surfaceIndex,
               bool composited, ScreenEffects* effects, bool smallShadowPass, bool smallLitPass,
               bool smallAmbientPass);

@@ -394,8 +394,8 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         }
-        glEnable(GL_NORMALIZE);
     }
+    if (units > 0) glEnable(GL_NORMALIZE);
 
     selectTextureUnit(0);
     if (passType < kPassAmbient) {

@@ -1,13 +1,10 @@
-// One object drawn in each pass type, lights and reflection set-ups, under identity matrices
-// so that the triangle covers the middle of the window.
+// One object drawn in each pass type and the light set-up, under identity matrices so that
+// the triangle covers the middle of the window.
 #include "render/SceneObject.h"
 #include "render/object_gl_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-using objtest::brightness;
 using objtest::enabled;
 using objtest::integer;
 
@@ -266,60 +263,4 @@ TEST_F(SceneObjectGl, SetupLightCountsLightsAndCounterZeroLeavesOnlyLightZero) {
     notALight.setupLight(counter);
     EXPECT_EQ(counter, 3);
     EXPECT_FALSE(enabled(GL_LIGHTING));
-}
-
-TEST_F(SceneObjectGl, ShadowCastingLightFollowsItsPositionInTheLightView) {
-    SceneObject lamp;
-    lamp.isLight = true;
-    lamp.castsShadows = true;
-    lamp.position = Vec3(0, 4, 0);
-    lamp.lightOffset = Vec3(1, 0, 0);
-    lamp.spotDirection = Vec3(0, 0, 1);
-    int counter = 0;
-    lamp.setupLight(counter);
-    // The light view puts the light's position at the eye and its axis along -z.
-    const float* v = lamp.lightView;
-    const Vec3 p(1, 4, 0);
-    EXPECT_NEAR(v[0] * p.x + v[4] * p.y + v[8] * p.z + v[12], 0.0f, 1e-5f);
-    EXPECT_NEAR(v[1] * p.x + v[5] * p.y + v[9] * p.z + v[13], 0.0f, 1e-5f);
-    EXPECT_NEAR(v[2] * p.x + v[6] * p.y + v[10] * p.z + v[14], 0.0f, 1e-5f);
-    const Vec3 ahead(1, 4, 3);
-    EXPECT_NEAR(v[2] * ahead.x + v[6] * ahead.y + v[10] * ahead.z + v[14], -3.0f, 1e-5f);
-    EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), 1);
-}
-
-TEST_F(SceneObjectGl, ReflectionCubeMapGeneratesAndStopsReflectionCoordinates) {
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    SceneObject::enableReflectionCubeMap(0);
-    EXPECT_TRUE(enabled(GL_TEXTURE_CUBE_MAP));
-    for (GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R})
-        EXPECT_TRUE(enabled(gen));
-    GLint mode = 0;
-    glGetTexGeniv(GL_R, GL_TEXTURE_GEN_MODE, &mode);
-    EXPECT_EQ(mode, GL_REFLECTION_MAP);
-    SceneObject::disableReflectionCubeMap();
-    EXPECT_FALSE(enabled(GL_TEXTURE_CUBE_MAP));
-    for (GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R})
-        EXPECT_FALSE(enabled(gen));
-}
-
-TEST_F(SceneObjectGl, UpdateTransformKeepsOrRestoresTheModelview) {
-    SceneObject o;
-    o.position = Vec3(1, 2, 3);
-    o.rotation = Vec3(0, 3.14159265f / 2, 0);
-    o.scale = Vec3(2, 2, 2);
-    o.updateTransform(false);
-    // Local (0, 0, 1): scaled to 2, turned about y onto +x, moved by the position.
-    const float* w = o.worldMatrix;
-    EXPECT_NEAR(w[8] + w[12], 3.0f, 1e-5f);
-    EXPECT_NEAR(w[9] + w[13], 2.0f, 1e-5f);
-    EXPECT_NEAR(w[10] + w[14], 3.0f, 1e-5f);
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    EXPECT_EQ(m[12], 0.0f);  // restored
-
-    o.updateTransform(true);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    EXPECT_EQ(m[12], 1.0f);  // kept for the children
-    glLoadIdentity();
 }

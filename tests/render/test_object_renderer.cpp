@@ -1,6 +1,5 @@
 // Scene objects and the renderer's bookkeeping that runs without an OpenGL context.
 #include "render/ObjectRenderer.h"
-#include "render/Shapes.h"
 
 #include <gtest/gtest.h>
 
@@ -155,15 +154,6 @@ TEST(ObjectRenderer, CreationAppendsObjectChildListAndRootFlag) {
     EXPECT_EQ(r.object(-1), nullptr);
 }
 
-TEST(ObjectRenderer, BlobIsBuiltWithRadiusAndUnitScales) {
-    ObjectRenderer r;
-    const int blob = r.addBlob(2.0f, 8, 6, Surface(), false);
-    // The first vertex is the north pole at the radius.
-    const MeshVertex& pole = r.object(blob)->vertices[0];
-    EXPECT_NEAR(pole.position.y, 2.0f, 1e-5f);
-    EXPECT_NEAR(pole.position.x, 0.0f, 1e-5f);
-}
-
 TEST(ObjectRenderer, AttachChildIgnoresIndicesThatNameNoObject) {
     ObjectRenderer r;
     r.addBlob(1, 4, 4, Surface(), false);
@@ -201,17 +191,4 @@ TEST(ObjectRenderer, CopyVertexPositionsNeedsEqualNonZeroCounts) {
     // Only positions move over.
     EXPECT_EQ(r.object(b)->vertices[3].texCoord.x, texBefore.x);
     r.copyVertexPositions(a, 99);
-}
-
-TEST(ObjectRenderer, RetextureMapsPositionsOntoTheSphere) {
-    ObjectRenderer r;
-    const int box = r.addBox(4, 4, Surface(), false);
-    r.retexture(box, 2.0f);
-    const SceneObject& o = *r.object(box);
-    for (int i = 0; i < o.vertexCount; ++i) {
-        const Vec3 expected = sphereTexCoords(o.vertices[i].position, 2.0f, 1.0f, 1.0f);
-        EXPECT_FLOAT_EQ(o.vertices[i].texCoord.x, expected.x);
-        EXPECT_FLOAT_EQ(o.vertices[i].texCoord.y, expected.y);
-    }
-    r.retexture(7, 1.0f);  // no such object
 }
