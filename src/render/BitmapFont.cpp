@@ -1,0 +1,246 @@
+#include "render/BitmapFont.h"
+
+#include "engine/GlCaps.h"
+#include "resources/TextureManager.h"
+
+#include <GL/glew.h>
+
+FontPixelLayout basicOutputFontLayout() {
+    return FontPixelLayout{32, 16, 9, 38.0f, 55.0f, 43.0f, 37.0f, 62.4f, 57.0f};
+}
+
+FontPixelLayout basicOutputFontNoShadowLayout() {
+    return FontPixelLayout{32, 16, 9, 76.0f, 110.0f, 86.0f, 74.0f, 124.8f, 114.0f};
+}
+
+FontLayout FontLayout::fromPixels(const FontPixelLayout& pixels, const std::string& textureName,
+                                  int textureWidth, int textureHeight) {
+    const float w = static_cast<float>(textureWidth);
+    const float h = static_cast<float>(textureHeight);
+    FontLayout layout;
+    layout.textureName = textureName;
+    layout.firstChar = pixels.firstChar;
+    layout.columns = pixels.columns;
+    layout.rows = pixels.rows;
+    layout.glyphU = pixels.glyphWidth / w;
+    layout.glyphV = pixels.glyphHeight / h;
+    layout.originU = pixels.originX / w;
+    layout.originV = pixels.originY / h;
+    layout.pitchU = pixels.pitchX / w;
+    layout.pitchV = pixels.pitchY / h;
+    return layout;
+}
+
+BitmapFont::BitmapFont(TextureManager* textureRegistry, const FontLayout& layout)
+    : textures(textureRegistry),
+      textureName(layout.textureName),
+      firstChar(layout.firstChar),
+      columns(layout.columns),
+      rows(layout.rows),
+      glyphU(layout.glyphU),
+      glyphV(layout.glyphV),
+      originU(layout.originU),
+      originV(layout.originV),
+      pitchU(layout.pitchU),
+      pitchV(layout.pitchV) {}
+
+namespace {
+// The texture coordinates need the font texture's size; without the texture there is nothing
+// to scale by, and a zero-sized layout stands in (the font then draws nothing).
+FontLayout layoutForTexture(TextureManager* textures, const std::string& textureName,
+                            const FontPixelLayout& pixels) {
+    const TextureRecord* record = textures != nullptr ? textures->find(textureName) : nullptr;
+    if (record != nullptr && record->width > 0 && record->height > 0)
+        return FontLayout::fromPixels(pixels, textureName, record->width, record->height);
+    FontLayout empty;
+    empty.textureName = textureName;
+    empty.firstChar = pixels.firstChar;
+    empty.columns = pixels.columns;
+    empty.rows = pixels.rows;
+    return empty;
+}
+}  // namespace
+
+BitmapFont::BitmapFont(TextureManager* textureRegistry, const std::string& fontTextureName,
+                       const FontPixelLayout& layout)
+    : BitmapFont(textureRegistry, layoutForTexture(textureRegistry, fontTextureName, layout)) {
+    const TextureRecord* record =
+        textureRegistry != nullptr ? textureRegistry->find(fontTextureName) : nullptr;
+    hasLayout = record != nullptr && record->width > 0 && record->height > 0;
+}
+
+void BitmapFont::setFrame(const Vec3& newPosition, const Vec3& newRight, const Vec3& newUp) {
+    position = newPosition;
+    right = newRight;
+    up = newUp;
+}
+
+void BitmapFont::setMetrics(float newGlyphWidth, float newGlyphHeight, float newAdvance,
+                            float newLineAdvance) {
+    glyphWidth = newGlyphWidth;
+    glyphHeight = newGlyphHeight;
+    advance = newAdvance;
+    lineAdvance = newLineAdvance;
+}
+
+void BitmapFont::setColour(float r, float g, float b) { colour = Vec3(r, g, b); }
+
+void BitmapFont::setColour(const Vec3& c) { colour = c; }
+
+void BitmapFont::setColourAlpha(float r, float g, float b, float newAlpha) {
+    colour = Vec3(r, g, b);
+    alpha = newAlpha;
+}
+
+void BitmapFont::setAlpha(float newAlpha) { alpha = newAlpha; }
+
+void BitmapFont::setCursor(int newColumn, int newLine) {
+    column = newColumn;
+    line = newLine;
+}
+
+void BitmapFont::setColumn(int newColumn) { column = newColumn; }
+
+void BitmapFont::setLine(int newLine) { line = newLine; }
+
+bool BitmapFont::inGrid(int ch) const {
+    if (columns <= 0 || rows <= 0 || ch < firstChar) return false;
+    return ch - firstChar < columns * rows;
+}
+
+std::vector<GlyphQuad> BitmapFont::layout(const std::string& text, bool centre,
+                                          float columnShift, float advanceOverride,
+                                          float scaleX, float scaleY) {
+    // Characters per line, '\n' excluded; a text ending in '\n' has an empty last line.
+    std::vector<int> lineLengths(1, 0);
+    for (char c : text) {
+        if (c == '\n')
+            lineLengths.push_back(0);
+        else
+            ++lineLengths.back();
+    }
+
+    std::size_t lineIndex = 0;
+    float lineLength = centre ? static_cast<float>(lineLengths[0]) : 0.0f;
+    const float step = advanceOverride != 0.0f ? advanceOverride : advance;
+    const Vec3 halfWidth = right * (glyphWidth * 0.5f * scaleX);
+    const Vec3 halfHeight = up * (glyphHeight * 0.5f * scaleY);
+    const float halfU = glyphU * 0.5f;
+    const float halfV = glyphV * 0.5f;
+
+    std::vector<GlyphQuad> quads;
+    quads.reserve(text.size());
+    for (char c : text) {
+        const int ch = static_cast<signed char>(c);
+        if (ch == ' ') {
+            ++column;
+            continue;
+        }
+        if (ch == '\n') {
+            ++line;
+            column = 0;
+            ++lineIndex;
+            lineLength = centre ? static_cast<float>(lineLengths[lineIndex]) : 0.0f;
+            continue;
+        }
+        if (!inGrid(ch)) {
+            ++column;
+            continue;
+        }
+        const int cell = ch - firstChar;
+        const float cu = static_cast<float>(cell % columns) * pitchU + originU;
+        const float cv = static_cast<float>(cell / columns) * pitchV + originV;
+
+        const float x = (static_cast<float>(column) - (lineLength - 1.0f) * 0.5f + columnShift) *
+                        step * scaleX;
+        const float y = static_cast<float>(line) * lineAdvance;
+
+        GlyphQuad quad;
+        quad.origin = position + right * x + up * y;
+        quad.corners[0] = halfWidth * -1.0f - halfHeight;
+        quad.corners[1] = halfHeight - halfWidth;
+        quad.corners[2] = halfWidth + halfHeight;
+        quad.corners[3] = halfWidth - halfHeight;
+        quad.s[0] = cu - halfU;
+        quad.t[0] = cv - halfV;
+        quad.s[1] = cu - halfU;
+        quad.t[1] = cv + halfV;
+        quad.s[2] = cu + halfU;
+        quad.t[2] = cv + halfV;
+        quad.s[3] = cu + halfU;
+        quad.t[3] = cv - halfV;
+        quad.character = ch;
+        quad.column = column;
+        quad.line = line;
+        quads.push_back(quad);
+        ++column;
+    }
+    return quads;
+}
+
+void BitmapFont::drawQuad(const GlyphQuad& quad) const {
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; ++i) {
+        glTexCoord2f(quad.s[i], quad.t[i]);
+        glVertex3f(quad.corners[i].x, quad.corners[i].y, quad.corners[i].z);
+    }
+    glEnd();
+}
+
+void BitmapFont::print(const std::string& text, bool centre, float columnShift,
+                       float advanceOverride, float scaleX, float scaleY,
+                       const PerCharacter& perCharacter, float userValue, int blendMode) {
+    const std::vector<GlyphQuad> quads =
+        layout(text, centre, columnShift, advanceOverride, scaleX, scaleY);
+    // Without its texture the font would draw whatever texture happens to be bound.
+    if (!hasLayout || textures == nullptr || textures->find(textureName) == nullptr) return;
+
+    const bool separateBlend =
+        glCaps.supportsBlendFuncSeparate && glBlendFuncSeparateEXT != nullptr;
+
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    if (blendMode == 0) {
+        // Colour blends by the glyph's alpha; destination alpha accumulates coverage, so the
+        // captured picture keeps the text's alpha for later compositing.
+        if (separateBlend)
+            glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
+                                   GL_ONE_MINUS_SRC_ALPHA);
+        else
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else if (blendMode == 1) {
+        glBlendFunc(GL_SRC_COLOR, GL_DST_ALPHA);
+    }
+    if (glActiveTextureARB != nullptr) glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    textures->bind(textureName);
+    glColor4f(colour.x, colour.y, colour.z, alpha);
+    glEnable(GL_COLOR_MATERIAL);
+
+    for (const GlyphQuad& quad : quads) {
+        glPushMatrix();
+        glTranslatef(quad.origin.x, quad.origin.y, quad.origin.z);
+        if (perCharacter)
+            perCharacter(userValue, static_cast<float>(quad.column), static_cast<float>(quad.line));
+        if (separateBlend) {
+            drawQuad(quad);
+        } else {
+            // Colour and alpha in two passes with their own blend functions, giving the
+            // result of the separate blend function above.
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+            if (blendMode == 0) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            drawQuad(quad);
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+            if (blendMode == 0) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+            drawQuad(quad);
+        }
+        glPopMatrix();
+    }
+
+    glDisable(GL_ALPHA_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
