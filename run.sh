@@ -10,7 +10,9 @@ build_into build
 
 cd build
 if [ -z "${DISPLAY:-}" ]; then
-  echo "No display (DISPLAY is not set): Verdanth needs an X display with OpenGL to play." >&2
-  exit 1
+  # Nothing to show it on: make the production watchable anyway, as a video with its music.
+  out="$(cd .. && pwd)/verdanth.mp4"
+  echo "No display (DISPLAY is not set): rendering the production to $out under a virtual X server instead."
+  SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" ./verdanth --video "$out" "$@"
 fi
 exec ./verdanth "$@"

@@ -79,6 +79,14 @@ Options parseCommandLine(const std::vector<std::string>& args) {
                 if (v->empty()) o.error = "--capture needs a folder";
                 o.captureDir = *v;
             }
+        } else if (a == "--video") {
+            if (const std::string* v = value("a file name")) {
+                if (v->empty()) o.error = "--video needs a file name";
+                o.videoFile = *v;
+            }
+        } else if (a == "--bench" || a == "--bench=json") {
+            o.bench = true;
+            o.benchJson = a == "--bench=json";
         } else if (a == "--from" || a == "--to") {
             if (const std::string* v = value("a time in ms")) {
                 int ms = 0;
@@ -100,7 +108,10 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         }
         if (!o.error.empty()) break;
     }
-    if (o.error.empty() && o.toMs <= o.fromMs && !o.captureDir.empty())
+    const int offlineModes = !o.captureDir.empty() + !o.videoFile.empty() + o.bench;
+    if (o.error.empty() && offlineModes > 1)
+        o.error = "--capture, --video and --bench cannot be combined";
+    if (o.error.empty() && o.toMs <= o.fromMs && offlineModes > 0)
         o.error = "--to must be later than --from";
     parseWindowSwitches(text, &o);
     return o;
@@ -119,9 +130,13 @@ std::string usageText() {
            "\n"
            "Other options:\n"
            "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"
-           "  --from MS       first frame of the capture (default 0)\n"
-           "  --to MS         end of the capture, exclusive (default 253000)\n"
-           "  --fps N         frames per second of the capture (default 60)\n"
+           "  --video FILE    render offline to a video file with the music (ffmpeg; the\n"
+           "                  extension picks the container, H.264 in MP4 by default)\n"
+           "  --bench         play offline as fast as possible and print frame-time figures\n"
+           "                  per scene (--bench=json for JSON)\n"
+           "  --from MS       first frame of an offline run (default 0)\n"
+           "  --to MS         end of an offline run, exclusive (default 253000)\n"
+           "  --fps N         frames per second of an offline run (default 60)\n"
            "  --print-score   print the layer stack of every interval of the score\n"
            "  --help          this text\n"
            "  --version       the program's version\n"

@@ -17,6 +17,9 @@ struct Options {
     bool version = false;
     bool printScore = false;
     std::string captureDir;  // offline capture to PNG files when not empty
+    std::string videoFile;   // offline render to a video file when not empty
+    bool bench = false;      // offline run as fast as possible, with frame-time figures
+    bool benchJson = false;  // ... printed as JSON
     int fromMs = 0;
     int toMs = 253000;
     int fps = 60;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 namespace {
+bool verticalSync = false;
+
 // Xvfb and some X servers refuse a connection now and then; a few tries cost nothing.
 int initSdlWithRetries() {
     int result = -1;
@@ -18,6 +20,8 @@ int initSdlWithRetries() {
     return result;
 }
 }  // namespace
+
+void requestVerticalSync(bool on) { verticalSync = on; }
 
 void applyDefaultGlState(int windowWidth, int windowHeight) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -47,11 +51,19 @@ int createWindow(const std::string& caption, int windowWidth, int windowHeight, 
         std::fprintf(stderr, "Error: Failed to initialize sdl: %s\n", SDL_GetError());
         return kWindowNoSdl;
     }
+    // The run ends with exit() and no teardown: SDL_Quit then still restores the desktop's
+    // video mode after a full-screen run. (Crashes are covered by SDL's own signal handlers.)
+    static bool quitRegistered = false;
+    if (!quitRegistered) {
+        std::atexit(SDL_Quit);
+        quitRegistered = true;
+    }
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (verticalSync) SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
     Uint32 flags = SDL_OPENGL | (fullscreen ? SDL_FULLSCREEN : 0);
     if (SDL_SetVideoMode(windowWidth, windowHeight, 0, flags) == nullptr) {
         std::fprintf(stderr, "Error: Unable to create OpenGL screen:%s\n", SDL_GetError());

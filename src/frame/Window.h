@@ -14,5 +14,9 @@ enum WindowResult {
 int createWindow(const std::string& caption, int windowWidth, int windowHeight, int renderWidth,
                  int renderHeight, int colourDepth, bool fullscreen, bool extraFlag);
 
+// Asks the windows opened after this call to wait for the vertical retrace on swap, where the
+// driver allows it (the real-time run; offline rendering wants no such wait).
+void requestVerticalSync(bool on);
+
 // The default OpenGL state (also used by tests that make their own context).
 void applyDefaultGlState(int windowWidth, int windowHeight);

@@ -1,9 +1,16 @@
 // Entry: the command line, the window, the loading screen, then one frame per pass of the loop.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <GL/glew.h>
 
 #include <SDL/SDL.h>
 
 #include <cerrno>
+#include <chrono>
+#include <map>
+#include <set>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +22,9 @@
 #include "frame/FrameCapture.h"
 #include "frame/LoadingThread.h"
 #include "frame/MainLoop.h"
+#include "frame/Offline.h"
+#include "frame/VideoEncoder.h"
+#include "frame/Window.h"
 #include "frame/Stopwatch.h"
 
 namespace {
@@ -40,6 +50,22 @@ bool ensureFolder(const std::string& dir, std::string* error) {
     return true;
 }
 
+OfflineRange rangeOf(const Options& o) {
+    OfflineRange range;
+    range.fromMs = o.fromMs;
+    range.toMs = o.toMs;
+    range.fps = o.fps;
+    return range;
+}
+
+// The production loaded for an offline run: fixed-step clock, no audio device, the music only
+// feeding the spectrum.
+void loadOffline(Demo& demo) {
+    demo.useFixedClock();
+    demo.loadContent();
+    installOfflineStopHandler();
+}
+
 int capture(const Options& o) {
     std::string error;
     if (!ensureFolder(o.captureDir, &error)) {
@@ -48,33 +74,146 @@ int capture(const Options& o) {
     }
     Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
               false, o.musicWanted);
-    demo.useFixedClock();
-    demo.loadContent();
-    demo.setFixedTime(o.fromMs);
-    demo.start();
-    const long long total = (static_cast<long long>(o.toMs - o.fromMs) * o.fps + 999) / 1000;
+    loadOffline(demo);
+    const OfflineRange range = rangeOf(o);
+    const long long total = offlineFrameCount(range);
     std::vector<uint8_t> pixels;
-    for (int k = 0;; ++k) {
-        const int t = captureFrameTime(o.fromMs, k, o.fps);
-        if (t >= o.toMs) break;
-        demo.setFixedTime(t);
-        demo.renderFrame();
+    bool failed = false;
+    int drawn = runOffline(demo, range, [&](int k, int t, double) {
         readBackBuffer(demo.windowWidth, demo.windowHeight, &pixels);
         if (!writeRgbPng(captureFrameName(o.captureDir, k), demo.windowWidth, demo.windowHeight,
                          pixels, &error)) {
-            std::printf("\n");
-            std::fprintf(stderr, "verdanth: capture stopped: %s\n", error.c_str());
-            return 1;
+            failed = true;
+            return false;
         }
-        SDL_GL_SwapBuffers();
         std::printf("\rcapture: frame %d of %lld (%d ms)", k + 1, total, t);
         std::fflush(stdout);
+        return true;
+    });
+    std::printf("\n");
+    if (failed) {
+        std::fprintf(stderr, "verdanth: capture stopped: %s\n", error.c_str());
+        return 1;
     }
-    std::printf("\ncapture: done, %lld frames in %s\n", total, o.captureDir.c_str());
+    std::printf("capture: %s, %d frames in %s\n", offlineStopRequested() ? "interrupted" : "done",
+                drawn, o.captureDir.c_str());
+    return offlineStopRequested() ? 130 : 0;
+}
+
+int video(const Options& o) {
+    Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
+              false, o.musicWanted);
+    loadOffline(demo);
+    const OfflineRange range = rangeOf(o);
+    const long long total = offlineFrameCount(range);
+    // The music is muxed in only when it is what the production plays.
+    const std::string music = demo.musicPlaying ? Demo::kMusicFile : "";
+    VideoEncoder encoder;
+    std::string error;
+    if (!encoder.start(o.videoFile, demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, music,
+                       &error)) {
+        std::fprintf(stderr, "verdanth: video: %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<uint8_t> pixels;
+    const auto begin = std::chrono::steady_clock::now();
+    bool failed = false;
+    int drawn = runOffline(demo, range, [&](int k, int, double) {
+        readBackBuffer(demo.windowWidth, demo.windowHeight, &pixels);
+        if (!encoder.writeFrame(pixels, &error)) {
+            failed = true;
+            return false;
+        }
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        std::fprintf(stderr, "\r%s", progressLine(k + 1, total, elapsed).c_str());
+        return true;
+    });
+    std::fprintf(stderr, "\n");
+    std::string finishError;
+    const bool finished = encoder.finish(&finishError);
+    if (failed || !finished) {
+        std::fprintf(stderr, "verdanth: video: %s\n", (failed ? error : finishError).c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "video: %s, %d frames in %s\n",
+                 offlineStopRequested() ? "interrupted" : "done", drawn, o.videoFile.c_str());
+    return offlineStopRequested() ? 130 : 0;
+}
+
+long peakMemoryKiB() {
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int bench(const Options& o) {
+    // With --bench=json standard output carries the JSON alone; the progress lines of loading
+    // go to the error stream instead.
+    FILE* out = stdout;
+    if (o.benchJson) {
+        std::fflush(stdout);
+        out = fdopen(dup(STDOUT_FILENO), "w");
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
+              false, o.musicWanted);
+    loadOffline(demo);
+    const OfflineRange range = rangeOf(o);
+    // Frame times of the whole run and of every scene drawn in the frame, in score order.
+    std::vector<double> all;
+    std::vector<std::string> names;
+    std::map<std::string, std::vector<double>> perScene;
+    runOffline(demo, range, [&](int, int t, double ms) {
+        all.push_back(ms);
+        std::set<std::string> seen;
+        for (const Scene* scene : demo.planFrame(t).scenes) {
+            if (!seen.insert(scene->name).second) continue;
+            if (perScene.find(scene->name) == perScene.end()) names.push_back(scene->name);
+            perScene[scene->name].push_back(ms);
+        }
+        return true;
+    });
+    const long memory = peakMemoryKiB();
+    const FrameStats whole = computeFrameStats(all);
+    if (o.benchJson) {
+        auto stats = [](const FrameStats& s) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "\"frames\": %d, \"mean_ms\": %.3f, \"median_ms\": %.3f, "
+                          "\"p95_ms\": %.3f, \"worst_ms\": %.3f",
+                          s.frames, s.mean, s.median, s.p95, s.worst);
+            return std::string(text);
+        };
+        std::fprintf(out, "{\n  \"width\": %d, \"height\": %d, \"fps\": %d, \"from_ms\": %d, \"to_ms\": %d,\n",
+                    demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs);
+        std::fprintf(out, "  \"renderer\": \"%s\",\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        std::fprintf(out, "  \"scenes\": [\n");
+        for (size_t i = 0; i < names.size(); ++i)
+            std::fprintf(out, "    {\"name\": \"%s\", %s}%s\n", names[i].c_str(),
+                        stats(computeFrameStats(perScene[names[i]])).c_str(),
+                        i + 1 < names.size() ? "," : "");
+        std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld\n}\n", stats(whole).c_str(),
+                    memory);
+        std::fclose(out);
+        return 0;
+    }
+    std::fprintf(out, "bench: %d x %d, %d fps, %d to %d ms, %s\n", demo.windowWidth, demo.windowHeight,
+                o.fps, o.fromMs, o.toMs, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::fprintf(out, "%-34s %7s %9s %9s %9s %9s\n", "scene", "frames", "mean ms", "median", "p95",
+                "worst");
+    auto row = [](const std::string& name, const FrameStats& s) {
+        std::printf("%-34s %7d %9.2f %9.2f %9.2f %9.2f\n", name.c_str(), s.frames, s.mean, s.median,
+                    s.p95, s.worst);
+    };
+    for (const std::string& name : names) row(name, computeFrameStats(perScene[name]));
+    row("whole run", whole);
+    std::fprintf(out, "peak memory: %.1f MiB\n", static_cast<double>(memory) / 1024.0);
     return 0;
 }
 
 int play(const Options& o) {
+    requestVerticalSync(true);
     Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
               false, o.musicWanted);
     KeyboardState keys;
@@ -93,6 +232,31 @@ int play(const Options& o) {
 
 }  // namespace
 
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The program opens its data by relative paths. When the folder it starts in has no images/,
+// it moves to its installed data: next to the program (../share/verdanth) or where it was
+// installed to. A folder with its own images/ and music/ always wins.
+void findDataFolder(const char* argv0) {
+    if (isFolder("images")) return;
+    std::vector<std::string> candidates;
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string self = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string(argv0);
+    size_t slash = self.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string bin = self.substr(0, slash);
+        candidates.push_back(bin + "/../share/verdanth");
+        candidates.push_back(bin);  // the build folder holds the program next to its data
+    }
+    candidates.push_back(VERDANTH_DATA_DIR);
+    for (const std::string& dir : candidates)
+        if (isFolder(dir + "/images") && chdir(dir.c_str()) == 0) return;
+}
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const Options o = parseCommandLine(args);
@@ -109,6 +273,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.printScore) return printScore();
+    findDataFolder(argv[0]);
     if (!o.captureDir.empty()) return capture(o);
+    if (!o.videoFile.empty()) return video(o);
+    if (o.bench) return bench(o);
     return play(o);
 }

@@ -40,6 +40,15 @@ void popIdentity() {
     glPopMatrix();
 }
 
+// The full-screen operations draw one unlit 2D texture on unit 0, whatever the scene before
+// them left enabled (lighting, another active unit, a cube map).
+void plainTexturingOnUnitZero() {
+    glDisable(GL_LIGHTING);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    glEnable(GL_TEXTURE_2D);
+}
+
 void setClampLinear() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
@@ -168,6 +177,7 @@ void ScreenEffects::fadeGrab(int slot, float alpha, int blendMode) {
     else if (blendMode == 1)
         glBlendFunc(GL_ONE, GL_ZERO);
     glDisable(GL_COLOR_MATERIAL);
+    plainTexturingOnUnitZero();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
@@ -184,7 +194,8 @@ void ScreenEffects::crossFade(float progress, int slotA, int slotB) {
     glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
+    plainTexturingOnUnitZero();
+    glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, grabTextures[slotB]);
     glColor4f(1.0f, 1.0f, 1.0f, progress);
@@ -202,7 +213,7 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_COLOR_MATERIAL);
-    glDisable(GL_LIGHTING);
+    plainTexturingOnUnitZero();
     glDepthMask(GL_FALSE);
 
     const float a = (1.0f - p * fadeOut) * ((1.0f - p) + p * brightness) * 1.015625f / 4.0f;

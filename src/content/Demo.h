@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+
+// The production: its textures, its sixteen scenes and its score.
+class Demo : public Engine {
+public:
+    Demo(int windowWidth, int windowHeight, int renderWidth, int renderHeight,
+         bool exactRenderSize, int colourDepth, bool fullscreen, bool extraFlag, bool musicWanted);
+
+    int loadContent() override;
+
+    // Registers every scene and writes the whole timeline. With placeholders, each scene is an
+    // empty scene carrying its title (no OpenGL needed): the score can be inspected without a
+    // window.
+    void buildScore(bool placeholders);
+
+    // One line per interval of the score: "FROM TO: " and the visible layers, bottom first.
+    std::vector<std::string> describeScore(int endMs) const;
+
+    static const char* const kMusicFile;
+    static const int kSceneCount = 16;
+    static const char* const kSceneTitles[kSceneCount];
+
+private:
+    void loadTextures();
+    Scene* createScene(int index);
+    void buildTimeline();
+    std::string layerLabel(int id) const;
+};

@@ -1,0 +1,36 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+class Engine;
+
+// A range of demo time rendered on the fixed-step clock: frame k at fromMs + floor(k*1000/fps).
+struct OfflineRange {
+    int fromMs = 0;
+    int toMs = 253000;
+    int fps = 60;
+};
+
+long long offlineFrameCount(const OfflineRange& range);
+
+// Set by SIGINT during an offline run: the run stops after the current frame.
+bool offlineStopRequested();
+void installOfflineStopHandler();
+
+// Draws every frame of the range (the engine must be loaded and on its fixed clock), calling
+// onFrame(k, t, renderMs) after frame k is drawn (renderMs: the time its drawing took, up to
+// glFinish) and before the buffers are swapped. Stops early when
+// onFrame returns false or Ctrl-C is pressed. Returns the number of frames drawn.
+int runOffline(Engine& engine, const OfflineRange& range,
+               const std::function<bool(int k, int t, double renderMs)>& onFrame);
+
+// Frame-time figures of a set of frames, in ms.
+struct FrameStats {
+    int frames = 0;
+    double mean = 0, median = 0, p95 = 0, worst = 0;
+};
+FrameStats computeFrameStats(std::vector<double> frameMs);
+
+// One progress line: a bar, the percentage, the frame count and the time left.
+std::string progressLine(long long done, long long total, double elapsedSeconds);

@@ -1,0 +1,127 @@
+// The main loop driven with injected key states and events.
+#include "frame/MainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+
+#include "engine/Engine.h"
+#include "frame/Stopwatch.h"
+#include "render/ScreenEffects.h"
+
+namespace {
+
+uint8_t keysDown[KeyboardState::kKeyCount];
+const uint8_t* injectedKeys() { return keysDown; }
+// Every read of the keyboard's clock is 10 ms after the previous one.
+uint32_t steppingNow = 1;
+uint32_t steppingTicks() { return steppingNow += 10; }
+
+class LoopEngine : public Engine {
+public:
+    LoopEngine() : Engine("loop test", 320, 240, 320, 240, false, 32, false, false, false) {
+        registerScene(nullptr);
+        screenEffects = new ScreenEffects(textureWidth, textureHeight, smallTextureWidth,
+                                          smallTextureHeight, viewWidth, viewHeight,
+                                          smallViewWidth, smallViewHeight, 7);
+        pacingEnabled = false;
+    }
+    int loadContent() override { return 0; }
+};
+
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "x11", 0);
+        for (auto& k : keysDown) k = 0;
+        hooks.swapBuffers = [] {};
+        hooks.pollEvent = [this](SDL_Event* e) {
+            if (events.empty()) return 0;
+            *e = events.front();
+            events.pop_front();
+            return 1;
+        };
+    }
+    void queueKeyDown(SDLKey sym) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = sym;
+        events.push_back(e);
+    }
+    LoopHooks hooks;
+    std::deque<SDL_Event> events;
+};
+
+}  // namespace
+
+TEST_F(MainLoopTest, HeldSeekKeyActsFromTheSecondFrameAndStopsAtZero) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    keysDown[SDLK_UP] = 1;
+    // Held from the first update: the value goes straight from 0 to positive, so every one of
+    // the three frames seeks.
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 3), -1);
+    int t = e.currentTime();
+    EXPECT_GE(t, 3 * 1500);
+    EXPECT_LT(t, 3 * 1500 + 2000);
+    keysDown[SDLK_UP] = 0;
+    keysDown[SDLK_DOWN] = 1;
+    runMainLoop(e, keys, hooks, 8);
+    // Down had been up for a while: it reads 0 on its first update, then seeks -1500 a frame
+    // until the clock stops at 0.
+    EXPECT_GE(e.currentTime(), 0);
+    EXPECT_LT(e.currentTime(), 1000);
+}
+
+TEST_F(MainLoopTest, PauseTogglesOncePerPress) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    // 'p' per pass: held for five passes, up for two, held again for three.
+    const bool pDown[] = {1, 1, 1, 1, 1, 0, 0, 1, 1, 1};
+    std::vector<bool> pausedAfter;
+    int pass = 0;
+    hooks.swapBuffers = [&] { keysDown[SDLK_p] = pDown[pass]; };
+    hooks.pollEvent = [&](SDL_Event*) {
+        pausedAfter.push_back(e.isPaused());
+        ++pass;
+        return 0;
+    };
+    runMainLoop(e, keys, hooks, 10);
+    const std::vector<bool> expected = {true, true, true, true, true,
+                                        true,    // released: reads 0, the latch holds
+                                        true,    // up for a while: the latch clears
+                                        true,    // pressed: reads 0 on its first update
+                                        false,   // then toggles once
+                                        false};
+    EXPECT_EQ(pausedAfter, expected);
+}
+
+TEST_F(MainLoopTest, EscapeAndQuitEndWithStatusZeroOneEventPerFrame) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    SDL_Event other{};
+    other.type = SDL_MOUSEMOTION;
+    events.push_back(other);
+    queueKeyDown(SDLK_a);
+    queueKeyDown(SDLK_ESCAPE);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 2), -1);  // two frames take the first two events
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 1), 0);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    events.push_back(quit);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 5), 0);
+}
+
+TEST_F(MainLoopTest, TheRunEndsOncePastItsEnd) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    e.seek(kRunEndMs - 1000 - e.currentTime());
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 1), -1);
+    e.seek(2000);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 10), 0);
+}

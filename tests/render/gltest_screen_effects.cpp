@@ -1,0 +1,132 @@
+#include "render/ScreenEffects.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/GlCaps.h"
+#include "support/GlTestWindow.h"
+
+namespace {
+
+class ScreenEffectsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gltest::ensureWindow(512, 512));
+        probeGlCaps();
+        glViewport(0, 0, 512, 512);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+    }
+    static void fill(float r, float g, float b, float a = 1.0f) {
+        glClearColor(r, g, b, a);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+};
+
+}  // namespace
+
+TEST_F(ScreenEffectsTest, SlotCountIsCappedAndOutOfRangeSlotsAreIgnored) {
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 12);
+    EXPECT_EQ(fx.slotCount, 10);
+    EXPECT_NE(fx.grabTextures[9], 0u);
+    fill(1, 0, 0);
+    fx.grab(0);
+    fill(0, 0, 1);
+    fx.grab(10);   // no such slot: nothing written
+    fx.grab(-1);
+    fx.drawGrab(10, 0);  // nothing drawn
+    gltest::Rgba p = gltest::readPixel(20, 20);
+    EXPECT_EQ(p.b, 255);
+    EXPECT_EQ(p.r, 0);
+    fx.drawGrab(0, 0);
+    p = gltest::readPixel(20, 20);
+    EXPECT_EQ(p.r, 255);
+    EXPECT_EQ(p.b, 0);
+    ScreenEffects none(512, 512, 128, 128, 512, 512, 128, 128, 0);
+    EXPECT_EQ(none.slotCount, 0);
+    EXPECT_EQ(none.grabTextures[0], 0u);
+}
+
+TEST_F(ScreenEffectsTest, TextureCoordinateLimitsCoverTheViewport) {
+    ScreenEffects fx(512, 512, 128, 128, 400, 300, 100, 75, 2);
+    EXPECT_FLOAT_EQ(fx.uMax, 400.0f / 512.0f);
+    EXPECT_FLOAT_EQ(fx.vMax, 300.0f / 512.0f);
+    EXPECT_FLOAT_EQ(fx.smallUMax, 100.0f / 128.0f);
+    EXPECT_FLOAT_EQ(fx.pixelU, 1.0f / 400.0f);
+}
+
+TEST_F(ScreenEffectsTest, SinglePassBlurAddsOntoTheFrameWithoutClearing) {
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 2);
+    fill(0.5f, 0.5f, 0.5f);
+    fx.grab(0);
+    fill(0, 0, 0.25f, 1);  // what the frame holds before the blur
+    fx.blur(0, 0.0f, 1, 0.25f, 0.25f, 1, 1, 1, 1, 0);
+    gltest::Rgba p = gltest::readPixel(256, 256);
+    EXPECT_NEAR(p.r, 128 * 1.015625, 3);
+    EXPECT_NEAR(p.b, 64 + 128 * 1.015625, 3);
+    // Two passes clear once: the blue underneath is gone, and the second pass adds the first
+    // pass's picture to itself.
+    fill(0.25f, 0.25f, 0.25f);
+    fx.grab(0);
+    fill(0, 0, 0.25f, 1);
+    fx.blur(0, 0.0f, 2, 0.25f, 0.25f, 1, 1, 1, 1, 0);
+    p = gltest::readPixel(256, 256);
+    EXPECT_NEAR(p.r, 2 * 64 * 1.015625, 4);
+    EXPECT_NEAR(p.b, p.r, 2);
+    // No passes: nothing drawn.
+    fill(0, 1, 0);
+    fx.blur(0, 0.5f, 0, 0.25f, 0.25f, 1, 1, 1, 1, 0);
+    EXPECT_EQ(gltest::readPixel(256, 256).g, 255);
+}
+
+TEST_F(ScreenEffectsTest, CombineGrabsMultipliesOrInverts) {
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 3);
+    fill(1.0f, 0.5f, 0.0f);
+    fx.grab(0);
+    fill(0.5f, 0.5f, 1.0f);
+    fx.grab(1);
+    fill(0, 0, 0, 0);
+    fx.combineGrabs(1, 0, false, false);
+    gltest::Rgba p = gltest::readPixel(100, 100);
+    EXPECT_NEAR(p.r, 128, 3);
+    EXPECT_NEAR(p.g, 64, 3);
+    EXPECT_NEAR(p.b, 0, 3);
+    fill(0, 0, 0, 0);
+    fx.combineGrabs(1, 0, true, false);  // (1 - B) x A
+    p = gltest::readPixel(100, 100);
+    EXPECT_NEAR(p.r, 127, 3);
+    EXPECT_NEAR(p.g, 64, 3);
+    EXPECT_NEAR(p.b, 0, 3);
+}
+
+TEST_F(ScreenEffectsTest, TexturedQuadWithDefaultsCoversTheScreenUnchanged) {
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 1);
+    // A uniform 16 x 16 texture: away from the clamped border every sample is the texel.
+    std::vector<unsigned char> texels;
+    for (int i = 0; i < 256; ++i) texels.insert(texels.end(), {40, 80, 120, 255});
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    fill(0, 0, 0);
+    fx.drawTexturedQuad(tex, 0, nullptr, 1.0f, nullptr, false);
+    for (auto xy : {std::pair<int, int>{40, 40}, {470, 470}, {256, 256}}) {
+        gltest::Rgba p = gltest::readPixel(xy.first, xy.second);
+        EXPECT_NEAR(p.r, 40, 1);
+        EXPECT_NEAR(p.g, 80, 1);
+        EXPECT_NEAR(p.b, 120, 1);
+    }
+    Vec3 half(0.5f, 0.5f, 0.0f);
+    Vec3 add(0.2f, 0.0f, 0.0f);
+    fill(0, 0, 0);
+    fx.drawTexturedQuad(tex, 0, &add, 1.0f, &half, false);
+    EXPECT_EQ(gltest::readPixel(10, 10).g, 0);  // outside the half-size quad
+    EXPECT_NEAR(gltest::readPixel(256, 256).r, 40 + 51, 2);
+    glDeleteTextures(1, &tex);
+}
