@@ -1,0 +1,227 @@
+#include "content/ScenePreCookedThoughts.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+#include <string>
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+const char* const ScenePreCookedThoughts::kCameraName = "ScenePreCookedThoughts.camera0";
+const char* const ScenePreCookedThoughts::kBorrowedCameraName = "SceneFunkyStripes.camera0";
+
+namespace {
+
+const int kBlendAdditive = 2;
+
+// Texture unit modes of a surface.
+const int kModeOff = 0;
+const int kModeModulate = 1;
+const int kModeAdd = 2;
+
+GLuint textureNamed(Engine* engine, const char* name) {
+    return engine->textures ? engine->textures->textureId(name) : 0;
+}
+
+// A default surface with the colour terms, no specular, shadow casting on and unit 0's texture
+// scale.
+Surface colouredSurface(const Vec3& bias, const Vec3& scale, float texScaleU, float texScaleV) {
+    Surface s;
+    s.colourBias = bias;
+    s.alphaBias = 1.0f;
+    s.colourScale = scale;
+    s.alphaScale = 1.0f;
+    s.specular = Vec3(0.0f, 0.0f, 0.0f);
+    s.specularAlpha = 1.0f;
+    s.castsShadow = true;
+    s.texScaleU[0] = texScaleU;
+    s.texScaleV[0] = texScaleV;
+    return s;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = texture;
+    s.unitCubeMap[unit] = cubeMap;
+}
+
+// Lizard skin under the environment picture with a reflected cube map.
+Surface blobSurface(Engine* engine, int bumpMode, const Vec3& scale, float texScaleU,
+                    float texScaleV) {
+    Surface s = colouredSurface(Vec3(0.0f, 0.0f, 0.0f), scale, texScaleU, texScaleV);
+    setUnit(s, 0, bumpMode, textureNamed(engine, "lizzardskinbump"), false);
+    setUnit(s, 1, kModeModulate, textureNamed(engine, "billbig"), false);
+    setUnit(s, 2, kModeAdd, textureNamed(engine, "cubemap.bill"), true);
+    s.unitCount = 3;
+    return s;
+}
+
+// Gives the object's slot 1 the description, leaving slot 0 current.
+void setSecondSurface(SceneObject& o, const Surface& s) {
+    o.currentSurface = 1;
+    o.setSurface(s);
+    o.currentSurface = 0;
+}
+
+}  // namespace
+
+ScenePreCookedThoughts::ScenePreCookedThoughts(Engine* e, const std::string& title)
+    : Scene(title), engine(e), camera(nullptr) {
+    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
+    // A second scene of this class shares the first one's camera rather than having none.
+    if (!camera) camera = engine->findCamera(kCameraName);
+
+    shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
+    shape.flipWinding = false;
+
+    const Surface blobLit =
+        blobSurface(engine, kModeModulate, Vec3(0.6f, 0.56f, 0.52f), 1.0f, 1.0f);
+    const Surface blobBloom = blobSurface(engine, kModeOff, Vec3(0.75f, 0.6f, 0.45f), 8.0f, 16.0f);
+
+    Surface pillarLit = colouredSurface(Vec3(-0.01f, -0.005f, 0.0f), Vec3(0.135f, 0.14f, 0.165f),
+                                        8.0f, 16.0f);
+    setUnit(pillarLit, 0, kModeModulate, textureNamed(engine, "lizzardskinp"), false);
+    pillarLit.unitCount = 1;
+    Surface pillarBloom =
+        colouredSurface(Vec3(-0.1f, -0.1f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 8.0f, 16.0f);
+    setUnit(pillarBloom, 0, kModeAdd, textureNamed(engine, "pilkut"), false);
+    pillarBloom.unitCount = 1;
+
+    // Construction geometry is only a placeholder: render rebuilds all three every frame.
+    blob = renderer.addBlob(50.0f, 10, 10, blobLit, false);
+    setSecondSurface(*renderer.object(blob), blobBloom);
+    pillarA = renderer.addBlob(2.0f, 16, 10, pillarLit, false);
+    pillarB = renderer.addBlob(2.0f, 16, 10, pillarLit, false);
+    setSecondSurface(*renderer.object(pillarA), pillarBloom);
+    setSecondSurface(*renderer.object(pillarB), pillarBloom);
+
+    LightSettings settings;
+    settings.isLight = true;
+    for (int i = 0; i < 3; ++i) {
+        settings.lightAmbient[i] = 0.0f;
+        settings.lightDiffuse[i] = 1.0f;
+        settings.lightSpecular[i] = 0.0f;
+    }
+    settings.lightAmbient[3] = settings.lightDiffuse[3] = settings.lightSpecular[3] = 1.0f;
+    settings.positional = true;
+    settings.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    settings.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    settings.spotExponent = 0.0f;
+    settings.spotCutoff = 90.0f;
+    settings.constantAttenuation = 0.0f;
+    settings.linearAttenuation = 0.1f;
+    settings.quadraticAttenuation = 0.0f;
+    settings.castsShadows = true;
+    settings.shadowMapSize = 256;
+    light = renderer.addLight(settings, engine->windowWidth, engine->windowHeight);
+}
+
+ScenePreCookedThoughts::~ScenePreCookedThoughts() = default;
+
+void ScenePreCookedThoughts::render(int /*timeMs*/, int frameDeltaMs) {
+    localTime += frameDeltaMs;
+    const float t = static_cast<float>(localTime) / 1000.0f;
+    glEnable(GL_DEPTH_TEST);
+
+    // Start from wherever the "Funky Stripes" camera is (it exists once the whole content is
+    // built, and stays at the origin until that scene first renders).
+    static const std::string borrowedName(kBorrowedCameraName);
+    camera->position = Vec3(0.0f, 0.0f, 0.0f);
+    if (const Camera* borrowed = engine->findCamera(borrowedName))
+        camera->position += borrowed->position;
+
+    FadeCurve curve;
+    curve.lengthScale = 1.0f;
+    curve.start = 2.0f;
+    curve.length = 2.0f;
+    const float bounce = curve.fadeIn(t, 3.0f, 1.0f);
+    curve.start = 2.0f;
+    curve.length = 1.0f;
+    const float swing = curve.fadeIn(t, 1.0f, 1.0f);
+    curve.start = 3.0f;
+    curve.length = 3.0f;
+    const float grow = curve.fadeIn(t, 5.0f, 3.0f);
+    curve.start = 8.0f;
+    curve.length = 2.0f;
+    const float fall = curve.fadeOut(t, 1.0f, 1.0f);
+
+    SceneObject& blobObject = *renderer.object(blob);
+    SceneObject& a = *renderer.object(pillarA);
+    SceneObject& b = *renderer.object(pillarB);
+    SceneObject& lightObject = *renderer.object(light);
+
+    // The blob: swells in with a flicker, its waves calm down as it falls back.
+    shape.scaleX = shape.scaleY = shape.scaleZ = grow;
+    shape.bandAmp = 0.4f * fall;
+    shape.bandFreq = 2.0f;
+    shape.bandPhase = t;
+    shape.ringAmp = 0.04f * fall;
+    shape.ringFreq = 1.0f;
+    shape.ringPhase = t;
+    shape.flipWinding = false;
+    blobObject.buildBlob(1.0f, 10, 10, shape, false);
+
+    // The pillars: the same band wave, stretched ten times along y.
+    shape.bandAmp = 0.2f;
+    shape.ringAmp = 0.05f;
+    shape.ringPhase = 2.2f * t;
+    shape.ringFreq = 0.44f;
+    shape.scaleY = 10.0f;
+    shape.scaleX = 1.0f;
+    shape.scaleZ = 1.0f;
+    a.buildBlob(3.0f, 10, 10, shape, true);
+    b.buildBlob(3.0f, 10, 10, shape, true);
+
+    blobObject.position = Vec3(0.0f, 0.0f, 4.0f * fall - 0.7f * (1.0f - fall));
+
+    const float alpha = 0.654f * t + 0.5f;
+    const float beta = 0.432f * t + 0.4f;
+    const Vec3 tumble(std::cos(beta), 4.0f * std::sin(alpha), 0.0f);
+    a.rotation = tumble * (1.0f - swing) + Vec3(0.0f, 4.0f * std::sin(alpha), 0.0f) * swing;
+    b.rotation = tumble * (1.0f - swing) + Vec3(0.0f, -4.0f * std::sin(alpha), 0.0f) * swing;
+
+    const float closeIn = (3.2f - grow) * swing;
+    a.position = Vec3(closeIn - 6.61f, 0.0f, 6.0f);
+    b.position = Vec3(6.61f - closeIn, 0.0f, 6.0f);
+
+    lightObject.position = Vec3(3.5f * std::cos(t / 2.0f), -3.5f * std::sin(t / 2.0f),
+                                -3.5f - 3.0f * (1.0f - fall));
+    lightObject.spotDirection =
+        (b.position * 0.5f + a.position * 0.5f - lightObject.position).normalized();
+
+    camera->position.z -= 2.0f * bounce;
+
+    ScreenEffects* effects = engine->screenEffects;
+    if (!effects) return;
+    const int base = effects->workSlotBase;
+
+    // Bloom source: every object with its slot-1 surface at quarter size.
+    effects->useSmallTextures = 1;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
+    effects->useSmallTextures = 1;
+    effects->grab(base + 1);
+
+    camera->applySmall();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    effects->blur(base + 1, 0.4f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.15f);
+    effects->grab(base);
+    camera->restore();
+    effects->useSmallTextures = 0;
+
+    // The lit, shadowed picture with the slot-0 surfaces, the bloom added on top.
+    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
+    camera->apply();
+    effects->useSmallTextures = 1;
+    glDisable(GL_DEPTH_TEST);
+    effects->drawGrab(base, kBlendAdditive);
+    camera->restore();
+    effects->useSmallTextures = 0;
+}
