@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <set>
 
+#include "content/SceneFunkyStripes.h"
 #include "content/SceneHangOn.h"
+#include "content/ScenePreCookedThoughts.h"
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
 
@@ -152,6 +154,8 @@ Scene* Demo::createScene(int index) {
     const int id = index + 1;
     if (id >= kHangOnWithUs && id <= kEnd) return new SceneHangOn(this, kSceneTitles[index], index);
     switch (id) {
+    case kPreCookedThoughts: return new ScenePreCookedThoughts(this, kSceneTitles[index]);
+    case kFunkyStripes: return new SceneFunkyStripes(this, kSceneTitles[index]);
     default: return new DefaultScene(this, kSceneTitles[index]);
     }
 }
