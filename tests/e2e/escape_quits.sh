@@ -1,4 +1,8 @@
 # The real window: its title and size, and Escape ending the run with status 0.
+# It runs on an X server of its own, so that no other test's window is found by its title.
+if [ -z "${VERDANTH_PRIVATE_X:-}" ]; then
+  VERDANTH_PRIVATE_X=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
+fi
 source "$(dirname "$0")/lib.bash" "$@"
 cd "$BUILD"
 

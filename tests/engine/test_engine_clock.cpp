@@ -24,7 +24,9 @@ protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         SDL_Init(SDL_INIT_TIMER);
-        path = std::string(::testing::TempDir()) + "/engine_clock.ogg";
+        // One file per test: the tests may run at the same time in separate processes.
+        path = std::string(::testing::TempDir()) + "/engine_clock_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ogg";
         testsupport::writeOgg(path, 2, 44100, 3.0, [](int, double t) {
             return static_cast<float>(0.3 * std::sin(2 * 3.14159265358979 * 440 * t));
         });
@@ -91,7 +93,7 @@ TEST_F(EngineClockTest, WithoutMusicTheStopwatchRunsUnboundedForward) {
 TEST_F(EngineClockTest, MissingOrBrokenMusicMakesLoadMusicFail) {
     ClockEngine e(true);
     EXPECT_FALSE(e.loadMusic("/nonexistent/Qorvanel.ogg"));
-    const std::string junk = std::string(::testing::TempDir()) + "/junk.ogg";
+    const std::string junk = path + ".junk";
     FILE* f = std::fopen(junk.c_str(), "wb");
     std::fputs("OggS but not really a vorbis stream", f);
     std::fclose(f);
