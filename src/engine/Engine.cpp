@@ -163,7 +163,18 @@ void Engine::setFixedTime(int ms) { fixedTimeMs = ms; }
 int Engine::readDemoTime() {
     switch (clockSource) {
     case ClockSource::Fixed: return fixedTimeMs;
-    case ClockSource::Music: return static_cast<int>(sound->positionMs());
+    case ClockSource::Music: {
+        const unsigned position = sound->positionMs();
+        if (paused || musicLengthMs == 0 || position < musicLengthMs)
+            return static_cast<int>(position);
+        // Playback has ended; the production goes on quietly on the stopwatch.
+        musicEnded = true;
+        clockSource = ClockSource::Stopwatch;
+        clock.reset();
+        clock.start();
+        clock.set(static_cast<int>(musicLengthMs));
+        break;
+    }
     case ClockSource::Stopwatch: break;
     }
     return clock.elapsed();
@@ -191,6 +202,12 @@ int Engine::seek(int deltaMs) {
     if (target < 0) target = 0;
     if (target > 0x7fffffff) target = 0x7fffffff;
     currentTimeMs = static_cast<int>(target);
+    if (musicEnded && target < static_cast<long long>(musicLengthMs)) {
+        // Back into the music: it drives the clock again.
+        musicEnded = false;
+        clockSource = ClockSource::Music;
+        sound->setPaused(paused);
+    }
     switch (clockSource) {
     case ClockSource::Music: sound->setPositionMs(static_cast<unsigned>(target)); break;
     case ClockSource::Fixed: fixedTimeMs = currentTimeMs; break;

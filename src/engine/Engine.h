@@ -121,6 +121,9 @@ public:
     unsigned musicLengthMs = 0;
     Stopwatch clock;
     ClockSource clockSource = ClockSource::Stopwatch;
+    // The music has played to its end (a short or broken file): the stopwatch carries the demo
+    // time on from the music's length until a seek goes back into the music.
+    bool musicEnded = false;
     int fixedTimeMs = 0;
     bool started = false;
     bool paused = false;

@@ -122,3 +122,30 @@ TEST_F(EngineClockTest, FixedClockFeedsTheSpectrumOfTheMusicAtItsTime) {
     e.seek(500);
     EXPECT_EQ(e.currentTime(), 1500);
 }
+
+TEST_F(EngineClockTest, AfterTheMusicEndsTheClockGoesOnAndASeekBackReturnsToTheMusic) {
+    ClockEngine e(true);
+    ASSERT_TRUE(e.loadMusic(path));
+    e.start();
+    e.seek(static_cast<int>(e.musicLengthMs) - 100 - e.currentTime());
+    SDL_Delay(400);
+    const int past = e.currentTime();
+    EXPECT_GE(past, static_cast<int>(e.musicLengthMs));
+    EXPECT_TRUE(e.musicEnded);
+    SDL_Delay(100);
+    EXPECT_GT(e.currentTime(), past + 50);  // still running
+    e.pause();
+    const int paused = e.currentTime();
+    SDL_Delay(60);
+    EXPECT_EQ(e.currentTime(), paused);
+    e.resume();
+    e.seek(100000);  // forward stops at the length, as always
+    EXPECT_EQ(e.currentTimeMs, static_cast<int>(e.musicLengthMs));
+    e.seek(-2000);
+    EXPECT_FALSE(e.musicEnded);
+    EXPECT_EQ(e.clockSource, ClockSource::Music);
+    SDL_Delay(100);
+    const int back = e.currentTime();
+    EXPECT_GT(back, static_cast<int>(e.musicLengthMs) - 2000);
+    EXPECT_LT(back, static_cast<int>(e.musicLengthMs) - 1500);
+}
