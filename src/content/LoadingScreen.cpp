@@ -8,7 +8,9 @@
 #include "render/BitmapFont.h"
 #include "resources/TextureManager.h"
 
-const char* const LoadingScreen::kCaption = "GROWING...";
+// Letters a column apart: the glyphs are three columns wide, and closer letters would hide
+// each other.
+const char* const LoadingScreen::kCaption = "G R O W S.";
 
 float LoadingScreen::phase = 0.0f;
 

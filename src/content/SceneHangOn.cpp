@@ -369,7 +369,9 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         camera->restore();
     }
 
-    // The sharp picture at full size.
+    // The sharp picture at full size, under the camera's projection for every part (the
+    // opening part included, so that it does not depend on the projection earlier drawing
+    // left behind; its stack and ring load their own modelview anyway).
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     camera->apply();

@@ -90,17 +90,6 @@ TEST(LoadingScreenTest, EachFrameLeavesTheCursorOnTheNextLineAndStartsAgain) {
     EXPECT_EQ(font.line, 6);
 }
 
-TEST(LoadingScreenTest, SwayMovesTheCaptionAroundTwelveUnitsAway) {
-    float nearest = -1e9f, farthest = 1e9f;
-    for (int i = 0; i < 200; ++i) {
-        const float z = LoadingScreen::swayDepth(LoadingScreen::kPhaseStep * static_cast<float>(i));
-        nearest = std::max(nearest, z);
-        farthest = std::min(farthest, z);
-    }
-    EXPECT_NEAR(nearest, -9.7f, 0.01f);
-    EXPECT_NEAR(farthest, -14.3f, 0.01f);
-}
-
 TEST(LoadingScreenTest, AtTimeZeroTheMotionDependsOnTheColumnOnly) {
     EXPECT_EQ(LoadingScreen::userValue(0.0f), 0.0f);
     // Still, the ten characters do not all look alike.
@@ -110,20 +99,6 @@ TEST(LoadingScreenTest, AtTimeZeroTheMotionDependsOnTheColumnOnly) {
     EXPECT_GT(*std::max_element(greys.begin(), greys.end()) -
                   *std::min_element(greys.begin(), greys.end()),
               0.1f);
-}
-
-TEST(LoadingScreenTest, NeighbouringCharactersAreOneFifthApartInPhase) {
-    // Column + 1 shifts the grey and depth phase by 0.2, as u + 0.4 does.
-    for (float u : {0.0f, 0.7f, 3.1f}) {
-        for (int column = 1; column <= 10; ++column) {
-            const LoadingScreen::CharacterPose next =
-                LoadingScreen::characterPose(u, static_cast<float>(column + 1));
-            const LoadingScreen::CharacterPose shifted =
-                LoadingScreen::characterPose(u + 0.4f, static_cast<float>(column));
-            EXPECT_NEAR(next.grey, shifted.grey, 1e-4f);
-            EXPECT_NEAR(next.depth, shifted.depth, 1e-4f);
-        }
-    }
 }
 
 TEST(LoadingScreenTest, CharactersPulseAndTurnWithinTheirRanges) {
