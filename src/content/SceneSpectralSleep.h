@@ -16,15 +16,15 @@ class Engine;
 
 class SceneSpectralSleep : public Scene {
 public:
-    static const int kBlobCount = 15;
-    static const int kSpectrumSize = 1024;  // values read from the engine per frame
-    static const int kHistorySize = 2048;
-    static const int kFirstBin = 256;       // the scene watches bins 256 ... 767
-    static const int kBinCount = 512;
-    static const int kBandWidth = 20;
+    static constexpr int kBlobCount = 15;
+    static constexpr int kSpectrumSize = 1024;  // values read from the engine per frame
+    static constexpr int kHistorySize = 2048;
+    static constexpr int kFirstBin = 256;       // the scene watches bins 256 ... 767
+    static constexpr int kBinCount = 512;
+    static constexpr int kBandWidth = 20;
     // The reduction walks on past the fifteen bands it needs and fills scratch bands up to
     // index 25, so a band table holds at least this many entries.
-    static const int kBandTableSize = 26;
+    static constexpr int kBandTableSize = 26;
 
     SceneSpectralSleep(Engine* engine, const std::string& title);
 
