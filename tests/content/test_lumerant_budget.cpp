@@ -1,8 +1,6 @@
 // The timed values of "Lumerant Budget": bloom, swell and soften curves, the cube deformation
-// they drive, and the paths of cube and lamps.
+// they drive.
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 #include "content/SceneLumerantBudget.h"
 
@@ -60,35 +58,4 @@ TEST(LumerantBudgetCurves, BloomReachesFullStrengthAtTwoSeconds) {
         previous = b;
     }
     EXPECT_TRUE(fellBack);
-}
-
-TEST(LumerantBudgetDeformation, KeepsTheBlockSizeAndWindingAndMovesWithTime) {
-    BoxShape block;
-    block.halfX = 1.0f;
-    block.halfY = 2.0f;
-    block.halfZ = 3.0f;
-    block.flipWinding = true;
-    SceneLumerantBudget::setDeformation(block, 7.0f, SceneLumerantBudget::curvesAt(7.0f));
-    EXPECT_EQ(block.halfX, 1.0f);
-    EXPECT_EQ(block.halfY, 2.0f);
-    EXPECT_EQ(block.halfZ, 3.0f);
-    EXPECT_TRUE(block.flipWinding);
-    EXPECT_EQ(block.bulgePhase, 0.0f);
-    EXPECT_EQ(block.twistPhase, 0.0f);
-    EXPECT_FLOAT_EQ(block.bulge2Phase, 7.0f);
-    EXPECT_FLOAT_EQ(block.waveXPhase, 7.0f);
-    EXPECT_FLOAT_EQ(block.waveZPhase, 7.0f);
-}
-
-TEST(LumerantBudgetPaths, CubeStaysNearTheMiddleAndLampsInsideTheRoom) {
-    for (float t = 0.0f; t < 25.0f; t += 0.25f) {
-        const Vec3 c = SceneLumerantBudget::cubePosition(t);
-        EXPECT_LE(c.length(), 5.0f) << t;  // |x| <= 1, |y| <= 2, 0 <= z <= 4
-        for (float shift : {0.0f, 2.0f}) {
-            const Vec3 l = SceneLumerantBudget::lampPosition(t + shift);
-            EXPECT_LT(std::fabs(l.x), 15.0f);
-            EXPECT_LT(std::fabs(l.y), 15.0f);
-            EXPECT_LT(std::fabs(l.z), 15.0f);
-        }
-    }
 }
