@@ -1,0 +1,289 @@
+#include "content/SceneCancerous.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+namespace {
+
+const float kPi = 3.14159265358979f;
+const int kAdditive = 2;  // blend mode of ScreenEffects::drawGrab
+
+GLuint texture(Engine* engine, const char* name) {
+    return engine->textures != nullptr ? engine->textures->textureId(name) : 0;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint textureId, bool cubeMap = false) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = textureId;
+    s.unitCubeMap[unit] = cubeMap;
+}
+
+void setScale(Surface& s, float u, float v) {
+    s.texScaleU[0] = u;
+    s.texScaleV[0] = v;
+}
+
+// Puts description into surface slot `slot` of an object and goes back to slot 0.
+void setSlot(SceneObject& o, int slot, const Surface& description) {
+    o.currentSurface = slot;
+    o.setSurface(description);
+    o.currentSurface = 0;
+}
+
+}  // namespace
+
+SceneCancerous::SceneCancerous(Engine* e, const std::string& title)
+    : Scene(title), engine(e), camera(nullptr), blob(-1), moonA(-1), moonB(-1),
+      environment(-1), light(-1) {
+    const std::string cameraName = "SceneCancerous.camera0";
+    camera = engine->createCamera(cameraName, 0.1f, 100.0f, 45.0f, 0.0f);
+    // A second scene of this class shares the first one's camera.
+    if (camera == nullptr) camera = engine->findCamera(cameraName);
+    camera->position = Vec3(0.0f, 0.0f, -5.0f);
+
+    shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
+    shape.flipWinding = false;
+
+    const GLuint billbig = texture(engine, "billbig");
+    const GLuint cubeBill = texture(engine, "cubemap.bill");
+
+    Surface blobSkin;
+    blobSkin.colourBias = Vec3(0.0f, 0.0f, 0.0f);
+    blobSkin.colourScale = Vec3(1.65f, 0.5f, 0.3f);
+    setUnit(blobSkin, 0, kUnitModulate, texture(engine, "lizzardskinbump"));
+    setUnit(blobSkin, 1, kUnitModulate, billbig);
+    setUnit(blobSkin, 2, kUnitAdd, cubeBill, true);
+    blobSkin.unitCount = 3;
+    setScale(blobSkin, 1.0f, 1.0f);
+
+    // Surface slot 1 is what the quarter-size halo pass sees.
+    Surface blobGlow;
+    blobGlow.colourBias = Vec3(0.0f, 0.0f, 0.0f);
+    blobGlow.colourScale = Vec3(4.5f, 1.5f, 0.85f);
+    setUnit(blobGlow, 0, kUnitModulate, billbig);
+    setUnit(blobGlow, 1, kUnitModulate, billbig);
+    setUnit(blobGlow, 2, kUnitAdd, cubeBill, true);
+    blobGlow.unitCount = 3;
+    setScale(blobGlow, 1.5f, 1.25f);
+
+    Surface moonSkin;
+    moonSkin.colourBias = Vec3(0.0f, 0.0f, 0.0f);
+    moonSkin.colourScale = Vec3(0.44f, 0.44f, 0.48f);
+    setUnit(moonSkin, 0, kUnitModulate, texture(engine, "solidnoisebump"));
+    setUnit(moonSkin, 1, kUnitModulate, billbig);
+    setUnit(moonSkin, 2, kUnitAdd, cubeBill, true);
+    moonSkin.unitCount = 3;
+    setScale(moonSkin, 1.0f, 1.0f);
+
+    Surface moonGlow = blobGlow;
+    moonGlow.colourScale = Vec3(0.1f, 0.1f, 0.1f);
+
+    Surface roomSkin;
+    roomSkin.colourBias = Vec3(0.3f, 0.3f, 0.3f);
+    roomSkin.colourScale = Vec3(0.0f, 0.0f, 0.0f);
+    setUnit(roomSkin, 0, kUnitModulate, texture(engine, "lizzardskinp"));
+    setUnit(roomSkin, 1, kUnitModulate, billbig);
+    roomSkin.unitCount = 2;
+    setScale(roomSkin, 10.0f, 10.0f);
+    roomSkin.castsShadow = false;
+
+    Surface roomBlack;  // opaque black in the halo pass
+    roomBlack.colourBias = Vec3(0.0f, 0.0f, 0.0f);
+    roomBlack.colourScale = Vec3(0.0f, 0.0f, 0.0f);
+    roomBlack.castsShadow = false;
+
+    Surface lampSkin;
+    lampSkin.colourBias = Vec3(1.0f, 1.0f, 1.0f);
+    lampSkin.colourScale = Vec3(0.0f, 0.0f, 0.0f);
+    setUnit(lampSkin, 0, kUnitAdd, texture(engine, "whitered"));
+    lampSkin.unitCount = 1;
+    setScale(lampSkin, 10.0f, 10.0f);
+    lampSkin.castsShadow = false;
+
+    Surface lampGlow;
+    lampGlow.colourBias = Vec3(1.0f, 1.0f, 1.0f);
+    lampGlow.colourScale = Vec3(3.0f, 3.0f, 3.0f);
+    setUnit(lampGlow, 0, kUnitOff, 0);
+    lampGlow.unitCount = 1;
+    lampGlow.castsShadow = false;
+
+    blob = renderer.addBlob(3.0f, 45, 45, blobSkin, false);
+    setSlot(*renderer.object(blob), 1, blobGlow);
+
+    for (int* moon : {&moonA, &moonB}) {
+        *moon = renderer.addBlob(2.0f, 10, 10, moonSkin, false);
+        SceneObject& m = *renderer.object(*moon);
+        m.buildBlob(2.0f, 10, 10, shape, true);
+        setSlot(m, 1, moonGlow);
+    }
+
+    environment = renderer.addBlob(25.0f, 10, 10, roomSkin, false);
+    shape.flipWinding = true;  // faces turned inwards: the sphere is seen from inside
+    SceneObject& room = *renderer.object(environment);
+    room.buildBlob(25.0f, 10, 10, shape, true);
+    setSlot(room, 1, roomBlack);
+
+    LightSettings settings;
+    settings.isLight = true;
+    const float ambient[4] = {0.1f, 0.1f, 0.1f, 1.0f};
+    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int i = 0; i < 4; ++i) {
+        settings.lightAmbient[i] = ambient[i];
+        settings.lightDiffuse[i] = diffuse[i];
+        settings.lightSpecular[i] = specular[i];
+    }
+    settings.positional = true;
+    settings.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    settings.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    settings.spotExponent = 100.0f;
+    settings.spotCutoff = 90.0f;
+    settings.constantAttenuation = 0.0f;
+    settings.linearAttenuation = 0.1f;
+    settings.quadraticAttenuation = 0.0f;
+    settings.castsShadows = true;
+    settings.shadowMapSize = 256;
+    light = renderer.addLight(settings, 256, 256);
+
+    shape.flipWinding = false;
+    SceneObject& lamp = *renderer.object(light);
+    lamp.buildBlob(1.0f, 8, 8, shape, true);
+    setSlot(lamp, 1, lampGlow);
+    lamp.setSurface(lampSkin);
+}
+
+Vec3 SceneCancerous::moonPoint(const Vec3& start, float t) {
+    const float h = 0.5f * t;
+    Vec3 p = start.rotatedAbout(0, h).rotatedAbout(1, 1.265f * t).rotatedAbout(2, 0.615f * t);
+    return p * (std::cos(h * 3.7684f) * 0.5f + 1.25f);
+}
+
+Vec3 SceneCancerous::growthPoint(float t) {
+    const float u = 0.3f * t;
+    Vec3 p = Vec3(2.5f, 0.0f, 0.0f)
+                 .rotatedAbout(0, u + 1.34f)
+                 .rotatedAbout(1, 0.759f * t - 1.2f)
+                 .rotatedAbout(2, 0.369f * t + 3.44f);
+    return p * (std::cos(u * kPi) * 1.5f + 1.0f);
+}
+
+float SceneCancerous::growthRadius(float t) {
+    return std::sin(0.3f * t * 2.32f) * 1.5f + 2.0f;
+}
+
+float SceneCancerous::growthAmount(float t, float dt) {
+    // The constant part is a push per frame, not per second: the growth runs faster at higher
+    // frame rates, and a frame that stands still grows too.
+    return std::cos(0.3f * t * 3.3f) * (dt * 0.25f * 0.3f) + 0.2f;
+}
+
+float SceneCancerous::cameraDistance(float demoSeconds, const Vec3& growth) {
+    FadeCurve pullBack;
+    pullBack.start = 47.0f;
+    pullBack.length = 1.0f;
+    const float f = pullBack.fadeOut(demoSeconds, 1.0f, 1.0f) * 0.5f;
+    return 9.0f * (std::pow(growth.length(), 0.3f) * f + 1.0f);
+}
+
+void SceneCancerous::pressDent(int moon, const Vec3& start, float t, float dt, float turnDivisor) {
+    SceneObject& big = *renderer.object(blob);
+    const Vec3 p = moonPoint(start, t);
+    selectedFaces.clear();
+    selectedVertices.clear();
+    selectedWeights.clear();
+    big.selectSphere(selectedFaces, selectedVertices, selectedWeights, p, 2.0f);
+    // displaceVertices scales the direction it is given; the moon keeps the unscaled point.
+    Vec3 push = p;
+    big.displaceVertices(selectedVertices, -6.0f * dt, push, true, selectedWeights);
+
+    SceneObject& m = *renderer.object(moon);
+    m.position = p;
+    // The moon rolls by as much as it pressed.
+    const float s = static_cast<float>(selectedVertices.size()) / turnDivisor;
+    const float rho = std::sqrt(p.x * p.x + p.z * p.z);
+    m.rotation += Vec3(-2.0f * angleOf(p.y, rho) * s * dt, -angleOf(p.x, p.z) * s * dt, 0.0f);
+}
+
+void SceneCancerous::animate(int timeMs, int frameDeltaMs) {
+    localTime += frameDeltaMs;
+    const float t = static_cast<float>(localTime) / 1000.0f;
+    const float dt = static_cast<float>(frameDeltaMs) / 1000.0f;
+    const float demoSeconds = static_cast<float>(timeMs) / 1000.0f;
+
+    SceneObject& big = *renderer.object(blob);
+    big.position = Vec3(0.0f, 0.0f, 0.0f);
+
+    pressDent(moonA, Vec3(3.5f, 0.0f, 0.0f), t, dt, 100.0f);
+    pressDent(moonB, Vec3(-3.5f, 0.0f, 0.0f), t, dt, 200.0f);
+
+    const Vec3 growth = growthPoint(t);
+    selectedFaces.clear();
+    selectedVertices.clear();
+    selectedWeights.clear();
+    big.selectSphere(selectedFaces, selectedVertices, selectedWeights, growth, growthRadius(t));
+    Vec3 push = growth;
+    big.displaceVertices(selectedVertices, growthAmount(t, dt), push, true, selectedWeights);
+    renderer.retexture(blob, 2.0f);
+
+    camera->position = Vec3(0.0f, 0.0f, -cameraDistance(demoSeconds, growth))
+                           .rotatedAbout(0, 0.45f * t)
+                           .rotatedAbout(2, 0.4f * t);
+    camera->direction = big.position - camera->position;
+
+    SceneObject& lamp = *renderer.object(light);
+    const float a = 0.5f * t - 3.0f;
+    lamp.position =
+        Vec3(8.5f * std::cos(a), 3.3f * std::sin(0.5f * t + 1.0f), 8.5f * std::sin(a));
+    lamp.spotDirection = (big.position - lamp.position).normalized();
+}
+
+void SceneCancerous::render(int timeMs, int frameDeltaMs) {
+    glEnable(GL_DEPTH_TEST);
+    animate(timeMs, frameDeltaMs);
+    drawPicture();
+}
+
+void SceneCancerous::drawPicture() {
+    ScreenEffects* fx = engine->screenEffects;
+    const int b = fx != nullptr ? fx->workSlotBase : 0;
+    const bool halo = fx != nullptr && fx->validSlot(b) && fx->validSlot(b + 1);
+
+    // The halo: surface slot 1 at quarter size, where only the bright parts show, blurred.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, fx, true, true, true);
+    if (halo) {
+        fx->useSmallTextures = 1;
+        fx->grab(b + 1);
+        camera->applySmall();
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_DEPTH_TEST);
+        fx->blur(b + 1, 0.2f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        fx->grab(b);
+        camera->restore();
+        fx->useSmallTextures = 0;
+    }
+
+    // The picture with surface slot 0, shadows composited through the screen effects.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    renderer.draw(camera, false, false, 0, true, fx, true, false, false);
+
+    if (halo) {
+        camera->apply();
+        fx->useSmallTextures = 1;
+        glDisable(GL_DEPTH_TEST);
+        fx->drawGrab(b, kAdditive);
+        camera->restore();
+        fx->useSmallTextures = 0;
+    }
+}

@@ -1,0 +1,262 @@
+#include "content/SceneSpectralSleep.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+namespace {
+
+const float kPi = 3.14159265358979f;
+const int kAdditive = 2;        // blend mode of ScreenEffects::drawGrab
+const int kHanningWindow = 3;   // window type of Engine::getSpectrum
+const float kKeep = 0.95f;      // share of the old history value in each frame's smoothing
+
+GLuint texture(Engine* engine, const char* name) {
+    return engine->textures != nullptr ? engine->textures->textureId(name) : 0;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint textureId, bool cubeMap = false) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = textureId;
+    s.unitCubeMap[unit] = cubeMap;
+}
+
+Surface makeSurface(const Vec3& colourBias, const Vec3& colourScale, float texScale) {
+    Surface s;
+    s.colourBias = colourBias;
+    s.alphaBias = 1.0f;
+    s.colourScale = colourScale;
+    s.alphaScale = 1.0f;
+    s.specular = Vec3(0.0f, 0.0f, 0.0f);
+    s.specularAlpha = 1.0f;
+    s.texScaleU[0] = s.texScaleV[0] = texScale;
+    s.castsShadow = true;
+    return s;
+}
+
+void setSlot(SceneObject& o, int slot, const Surface& description) {
+    o.currentSurface = slot;
+    o.setSurface(description);
+    o.currentSurface = 0;
+}
+
+}  // namespace
+
+SceneSpectralSleep::SceneSpectralSleep(Engine* e, const std::string& title)
+    : Scene(title), engine(e), camera(nullptr), light(-1), room(-1), blobCount(kBlobCount) {
+    const std::string cameraName = "SceneSpectralSleep.camera0";
+    camera = engine->createCamera(cameraName, 0.1f, 100.0f, 45.0f, 0.0f);
+    // A second scene of this class shares the first one's camera.
+    if (camera == nullptr) camera = engine->findCamera(cameraName);
+
+    shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
+    shape.flipWinding = false;
+
+    const GLuint billbig = texture(engine, "billbig");
+    const Vec3 none(0.0f, 0.0f, 0.0f);
+
+    Surface blobSkin = makeSurface(none, Vec3(0.85f, 0.65f, 0.45f), 0.25f);
+    setUnit(blobSkin, 0, kUnitModulate, texture(engine, "hopmet"));
+    setUnit(blobSkin, 1, kUnitModulate, billbig);
+    setUnit(blobSkin, 2, kUnitAdd, texture(engine, "cubemap.bill"), true);
+    blobSkin.unitCount = 3;
+
+    Surface blobGlow =
+        makeSurface(none, Vec3(3.5f * 0.33f, 1.7f * 0.33f, 1.2f * 0.33f), 0.5f);
+    setUnit(blobGlow, 0, kUnitModulate, billbig);
+    blobGlow.unitCount = 1;
+
+    Surface roomSkin = makeSurface(Vec3(0.5f, 0.05f, 0.05f), Vec3(0.42f, 0.37f, 0.33f), 5.0f);
+    setUnit(roomSkin, 0, kUnitModulate, texture(engine, "lizzardskinp"));
+    setUnit(roomSkin, 1, kUnitModulate, billbig);
+    roomSkin.unitCount = 2;
+
+    Surface roomGlow = makeSurface(none, Vec3(0.6f, 0.6f, 0.6f), 5.0f);
+    setUnit(roomGlow, 0, kUnitModulate, texture(engine, "black"));
+    setUnit(roomGlow, 1, kUnitModulate, billbig);
+    roomGlow.unitCount = 2;
+
+    for (int i = 0; i < kBlobCount; ++i) {
+        blobs[i] = renderer.addBlob(0.25f, 6, 6, blobSkin, false);
+        setSlot(*renderer.object(blobs[i]), 1, blobGlow);
+    }
+
+    room = renderer.addBlob(20.0f, 8, 8, roomSkin, true);
+    // Twice as tall as wide, faces turned inwards. The block keeps the flipped winding, so
+    // the blobs rebuilt from it each frame are turned inside out as well.
+    shape.scaleY = 2.0f;
+    shape.flipWinding = true;
+    SceneObject& r = *renderer.object(room);
+    r.buildBlob(20.0f, 8, 8, shape, true);
+    r.currentSurface = 1;
+    r.rotation = Vec3(0.0f, 3.0f * kPi / 4.0f, 0.0f);
+    r.setSurface(roomGlow);
+    r.currentSurface = 0;
+
+    LightSettings settings;
+    settings.isLight = true;
+    settings.positional = true;
+    for (int i = 0; i < 4; ++i) {
+        settings.lightAmbient[i] = i == 3 ? 1.0f : 0.0f;
+        settings.lightDiffuse[i] = 1.0f;
+        settings.lightSpecular[i] = i == 3 ? 1.0f : 0.0f;
+    }
+    settings.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    settings.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    settings.spotExponent = 100.0f;
+    settings.spotCutoff = 90.0f;
+    settings.constantAttenuation = 0.0f;
+    settings.linearAttenuation = 0.01f;
+    settings.quadraticAttenuation = 0.0f;
+    settings.castsShadows = true;
+    settings.shadowMapSize = 256;
+    light = renderer.addLight(settings, engine->windowWidth, engine->windowHeight);
+
+    std::fill(history, history + kHistorySize, 0.0f);
+}
+
+void SceneSpectralSleep::normaliseBins(float* spectrum) {
+    float sum = 0.0f;
+    float maximum = 0.0f;
+    for (int i = kFirstBin; i < kFirstBin + kBinCount; ++i) {
+        const float v = spectrum[i];
+        if (v == 1.0f) continue;  // counts for neither the mean nor the maximum
+        sum += v;
+        if (v > maximum) maximum = v;
+    }
+    if (maximum == 0.0f) return;
+    const float mean = sum / static_cast<float>(kBinCount);
+    for (int i = kFirstBin; i < kFirstBin + kBinCount; ++i)
+        spectrum[i] = (spectrum[i] - mean) / maximum;
+}
+
+void SceneSpectralSleep::reduceToBands(const float* h, float* bands) {
+    std::fill(bands, bands + kBandTableSize, 0.0f);
+    // Each band collects twenty entries and is closed (divided by 20) by the entry after
+    // them, which it also takes: band 0 thus holds 21 entries, the later bands 20.
+    int count = 0;
+    int band = 0;
+    for (int i = kFirstBin; i < kFirstBin + kBinCount && band < kBandTableSize; ++i) {
+        if (count < kBandWidth) {
+            bands[band] += h[i];
+            ++count;
+        } else {
+            bands[band] = (bands[band] + h[i]) / static_cast<float>(kBandWidth);
+            count = 1;
+            ++band;
+        }
+    }
+}
+
+void SceneSpectralSleep::analyseSpectrum(float* spectrum, float* bands) {
+    normaliseBins(spectrum);
+    const float take = 1.0f - kKeep;
+    for (int i = kFirstBin; i < kFirstBin + kBinCount; ++i)
+        history[i] = kKeep * history[i] + take * spectrum[i];
+    reduceToBands(history, bands);
+}
+
+void SceneSpectralSleep::bandColour(Vec3& colour, const Vec3& p, float q, float w) {
+    const float s = std::sin(1.3f * p.y + 2.23f * p.x);
+    const float m = 0.5f * q;
+    colour = Vec3(1.0f - w + w * 2.5f * (0.5f * s + m), 1.0f - w + w * 0.5f * (m + 0.5f * s),
+                  1.0f - w + w * 0.35f * (m + 0.25f * s));
+}
+
+void SceneSpectralSleep::animate(int frameDeltaMs, float* bands) {
+    localTime += frameDeltaMs;
+    const float t = static_cast<float>(localTime) / 1000.0f;
+
+    FadeCurve fly;
+    fly.start = 0.0f;
+    fly.length = 1.0f;
+    const float cameraIn = fly.fadeIn(t, 1.0f, 1.0f);
+
+    shape.scaleY = shape.scaleZ = 1.0f;
+    shape.bandFreq = shape.ringFreq = shape.bendXFreq = shape.bendZFreq = 1.0f;
+
+    // The camera flies out from the origin during the first second.
+    camera->position = Vec3(5.0f * std::sin(0.25f * t) + 0.85f, 2.0f * std::cos(0.35f * t) + 3.0f,
+                            std::sin(-0.025f * t) - 1.32f) *
+                       cameraIn;
+    const Vec3 target(std::sin(0.25f * t) - 0.85f, 0.0f, 0.0f);
+    camera->direction = target - camera->position;
+
+    SceneObject& lamp = *renderer.object(light);
+    lamp.position =
+        (Vec3(2.5f * std::cos(0.5f * t), 1.5f * std::sin(0.25f * t), 0.0f) + camera->position) *
+        1.25f;
+    lamp.spotDirection = (Vec3(-2.5f, 0.0f, 0.0f) - lamp.position).normalized();
+
+    float spectrum[kSpectrumSize];
+    engine->getSpectrum(spectrum, kHanningWindow, kSpectrumSize, 0);
+    analyseSpectrum(spectrum, bands);
+
+    for (int l = 0; l < kBlobCount; ++l) {
+        const float band = bands[l];
+        SceneObject& b = *renderer.object(blobs[l]);
+        b.position = Vec3((static_cast<float>(l) / 15.0f - 0.5f) * 8.0f, 3.0f * band, 0.0f);
+        const float level = std::min(std::max(3.0f * band, 0.0f), 1.0f);
+        shape.scaleX = 1.5f;
+        shape.bandAmp = 0.1f * level;
+        shape.ringAmp = 0.25f * level;
+        shape.bendXAmp = 9.0f * level;
+        shape.bendZAmp = 22.0f * level;
+        shape.bendXPhase = shape.bendZPhase = 0.2f * static_cast<float>(l) + t;
+        b.buildBlob(0.1f * band + 0.2f, 6, 14, shape, true, bandColour, level);
+    }
+
+    renderer.object(room)->surfaces[0].texOffsetU[0] = 0.2f * bands[0] - 0.1f * t;
+}
+
+void SceneSpectralSleep::render(int, int frameDeltaMs) {
+    glEnable(GL_DEPTH_TEST);
+    float bands[kBandTableSize];
+    animate(frameDeltaMs, bands);
+    drawPicture();
+}
+
+void SceneSpectralSleep::drawPicture() {
+    ScreenEffects* fx = engine->screenEffects;
+    const int b = fx != nullptr ? fx->workSlotBase : 0;
+    const bool withBloom = fx != nullptr && fx->validSlot(b) && fx->validSlot(b + 1);
+
+    // The bloom: surface slot 1 at quarter size, blurred.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, fx, true, true, true);
+    if (withBloom) {
+        fx->useSmallTextures = 1;
+        fx->grab(b + 1);
+        camera->applySmall();
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_DEPTH_TEST);
+        fx->blur(b + 1, 0.35f, 6, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.2f);
+        fx->grab(b);
+        camera->restore();
+        fx->useSmallTextures = 0;
+    }
+
+    // The picture with surface slot 0, shadows composited through the screen effects.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    renderer.draw(camera, false, false, 0, true, fx, true, false, false);
+
+    if (withBloom) {
+        camera->apply();
+        fx->useSmallTextures = 1;
+        glDisable(GL_DEPTH_TEST);
+        fx->drawGrab(b, kAdditive);
+        camera->restore();
+        fx->useSmallTextures = 0;
+    }
+}
