@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <set>
 
+#include "content/SceneCancerous.h"
 #include "content/SceneFunkyStripes.h"
 #include "content/SceneHangOn.h"
+#include "content/SceneLumerantBudget.h"
 #include "content/ScenePreCookedThoughts.h"
+#include "content/SceneSpectralSleep.h"
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
 
@@ -156,6 +159,9 @@ Scene* Demo::createScene(int index) {
     switch (id) {
     case kPreCookedThoughts: return new ScenePreCookedThoughts(this, kSceneTitles[index]);
     case kFunkyStripes: return new SceneFunkyStripes(this, kSceneTitles[index]);
+    case kCancerous: return new SceneCancerous(this, kSceneTitles[index]);
+    case kSpectralSleep: return new SceneSpectralSleep(this, kSceneTitles[index]);
+    case kLumerantBudget: return new SceneLumerantBudget(this, kSceneTitles[index]);
     default: return new DefaultScene(this, kSceneTitles[index]);
     }
 }
