@@ -1,0 +1,412 @@
+#include "render/ObjectRenderer.h"
+
+#include <GL/glew.h>
+
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "render/Shapes.h"
+
+namespace {
+
+// Blend mode 1 of ScreenEffects::drawGrab.
+const int kAlphaBlend = 1;
+
+void clearTo(float r, float g, float b, float a, GLbitfield buffers) {
+    glClearColor(r, g, b, a);
+    glClear(buffers);
+}
+
+void grabIfValid(ScreenEffects& effects, int slot) {
+    // grab itself does not check the slot; a frame that needs more slots than the bank has
+    // loses that picture instead of writing past the slot arrays.
+    if (effects.validSlot(slot)) effects.grab(slot);
+}
+
+}  // namespace
+
+int ObjectRenderer::appendObject() {
+    objects.push_back(std::make_unique<SceneObject>());
+    childLists.emplace_back();
+    rootFlags.push_back(true);
+    return objectCount() - 1;
+}
+
+SceneObject* ObjectRenderer::object(int index) {
+    return validIndex(index) ? objects[index].get() : nullptr;
+}
+
+int ObjectRenderer::addLight(LightSettings& settings, int maxWidth, int maxHeight) {
+    const int index = appendObject();
+    if (settings.castsShadows && (settings.shadowMapSize > maxWidth ||
+                                  settings.shadowMapSize > maxHeight || settings.shadowMapSize < 1))
+        settings.shadowMapSize = fittedShadowMapSize(maxWidth, maxHeight);
+    SceneObject& light = *objects[index];
+    light.setLightSettings(settings);
+    if (light.castsShadows) {
+        selectTextureUnit(1);
+        glEnable(GL_TEXTURE_2D);
+        light.createShadowMap();
+        glDisable(GL_TEXTURE_2D);
+        selectTextureUnit(0);
+    }
+    return index;
+}
+
+int ObjectRenderer::addBlob(float radius, int segments, int rings, const Surface& surface,
+                            bool flipWinding) {
+    const int index = appendObject();
+    SceneObject& o = *objects[index];
+    o.setSurface(surface);
+    BlobShape shape;
+    shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
+    shape.flipWinding = flipWinding;
+    o.buildBlob(radius, segments, rings, shape, true);
+    return index;
+}
+
+int ObjectRenderer::addBox(int n, int slices, const Surface& surface, bool flipWinding) {
+    const int index = appendObject();
+    SceneObject& o = *objects[index];
+    o.setSurface(surface);
+    BoxShape shape;
+    shape.halfX = shape.halfY = shape.halfZ = 1.0f;
+    shape.flipWinding = flipWinding;
+    o.buildBox(n, slices, shape, true);
+    return index;
+}
+
+void ObjectRenderer::attachChild(int parent, int child) {
+    if (validIndex(parent) && validIndex(child)) childLists[parent].push_back(child);
+}
+
+void ObjectRenderer::copyVertexPositions(int from, int to) {
+    if (!validIndex(from) || !validIndex(to)) return;
+    const SceneObject& source = *objects[from];
+    SceneObject& target = *objects[to];
+    if (source.vertexCount == 0 || source.vertexCount != target.vertexCount) return;
+    const size_t n = static_cast<size_t>(source.vertexCount);
+    for (size_t i = 0; i < n && i < source.vertices.size() && i < target.vertices.size(); ++i)
+        target.vertices[i].position = source.vertices[i].position;
+}
+
+void ObjectRenderer::retexture(int objectIndex, float radius) {
+    if (!validIndex(objectIndex)) return;
+    SceneObject& o = *objects[objectIndex];
+    const size_t n = static_cast<size_t>(o.vertexCount);
+    for (size_t i = 0; i < n && i < o.vertices.size(); ++i) {
+        const Vec3 uv = sphereTexCoords(o.vertices[i].position, radius, 1.0f, 1.0f);
+        o.vertices[i].texCoord.x = uv.x;
+        o.vertices[i].texCoord.y = uv.y;
+    }
+}
+
+// --- Transform update --------------------------------------------------------------------------
+
+void ObjectRenderer::updateTree(int index, int depth) {
+    // A chain longer than the number of objects can only be a cycle of links.
+    if (depth > objectCount()) return;
+    objects[index]->updateTransform(true);
+    for (int child : childLists[index]) {
+        glPushMatrix();
+        updateTree(child, depth + 1);
+        glPopMatrix();
+    }
+}
+
+void ObjectRenderer::updateTransforms(Camera* camera, bool skipObjects) {
+    lights.clear();
+    for (auto& o : objects)
+        if (o->isLight) lights.push_back(o.get());
+
+    // Every object reached below another one is somebody's child, and those are exactly the
+    // objects named in a child list.
+    for (size_t i = 0; i < objects.size(); ++i) {
+        rootFlags[i] = true;
+        objects[i]->camera = camera;
+    }
+    for (const std::vector<int>& children : childLists)
+        for (int child : children) rootFlags[child] = false;
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    if (!skipObjects) {
+        for (int i = 0; i < objectCount(); ++i) {
+            if (!rootFlags[i]) continue;
+            glPushMatrix();
+            updateTree(i, 0);
+            glPopMatrix();
+        }
+    }
+    glPopMatrix();
+
+    if (skipObjects) return;
+    for (auto& o : objects) {
+        if (!o->changed) continue;
+        o->computeFaceNormals();
+        o->computeVertexNormals(true);
+        o->changed = false;
+    }
+}
+
+// --- Passes ------------------------------------------------------------------------------------
+
+void ObjectRenderer::drawAll(int passType, bool alternateUnits, bool onlyShadowCasters) {
+    for (auto& o : objects) {
+        if (onlyShadowCasters && !o->surface().castsShadow) continue;
+        o->draw(passType, true, alternateUnits);
+    }
+}
+
+void ObjectRenderer::setPassLight(const SceneObject& light) {
+    for (auto& o : objects) {
+        o->passLightPosition = light.position;
+        o->passLightDirection = light.spotDirection;
+    }
+}
+
+void ObjectRenderer::shadowMapPass(bool skipObjects) {
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    selectTextureUnit(0);
+    for (SceneObject* light : lights) {
+        if (!light->hasShadowMap()) continue;
+        int counter = 0;
+        light->setupLight(counter);
+        light->beginShadowMapRender();
+        if (!skipObjects) drawAll(kPassLit, true, true);
+        light->endShadowMapRender();
+    }
+    glDepthFunc(GL_LESS);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void ObjectRenderer::ambientPass(bool skipObjects) {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    // Light 0 adds nothing: objects show the light model's global ambient times their colour.
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const float origin[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, origin);
+    glLightf(GL_LIGHT0, GL_CONSTANT_ATTENUATION, 0.25f);
+    glLightf(GL_LIGHT0, GL_LINEAR_ATTENUATION, 0.0f);
+    glLightf(GL_LIGHT0, GL_QUADRATIC_ATTENUATION, 0.0f);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, black);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, black);
+    glDepthFunc(GL_LEQUAL);
+    if (!skipObjects) drawAll(kPassAmbient, true, false);
+    glDisable(GL_LIGHTING);
+}
+
+void ObjectRenderer::directLitPass(bool skipObjects) {
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    for (SceneObject* light : lights) {
+        int counter = 0;
+        if (light->hasShadowMap()) {
+            if (selectTextureUnit(1)) {
+                glEnable(GL_TEXTURE_2D);
+                light->beginShadowProjection();
+            }
+            if (selectTextureUnit(2)) light->beginTextureProjection();
+            selectTextureUnit(0);
+            light->setupLight(counter);
+            if (!skipObjects) {
+                setPassLight(*light);
+                drawAll(kPassLitProjected, true, false);
+            }
+            if (selectTextureUnit(1)) {
+                light->endShadowProjection();
+                glDisable(GL_TEXTURE_2D);
+            }
+            if (selectTextureUnit(2)) {
+                light->endTextureProjection();
+                glDisable(GL_TEXTURE_2D);
+            }
+            selectTextureUnit(0);
+        } else {
+            light->setupLight(counter);
+            if (!skipObjects && !objects.empty()) {
+                setPassLight(*light);
+                drawAll(kPassLit, true, false);
+            }
+        }
+        glEnable(GL_BLEND);
+    }
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LEQUAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glDisable(GL_LIGHTING);
+}
+
+void ObjectRenderer::projectedLitPass(bool skipObjects) {
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_COLOR_MATERIAL);
+    selectTextureUnit(0);
+    glEnable(GL_TEXTURE_2D);
+    // The first light replaces what is there (the cleared buffer); the others are added.
+    for (SceneObject* light : lights) {
+        if (selectTextureUnit(1)) {
+            glEnable(GL_TEXTURE_2D);
+            light->beginTextureProjection();
+        }
+        selectTextureUnit(0);
+        int counter = 0;
+        light->setupLight(counter);
+        if (!skipObjects) {
+            setPassLight(*light);
+            drawAll(kPassLitProjected, false, false);
+        }
+        if (selectTextureUnit(1)) {
+            light->endTextureProjection();
+            glDisable(GL_TEXTURE_2D);
+        }
+        selectTextureUnit(0);
+        glEnable(GL_BLEND);
+    }
+    for (int unit : {3, 2}) {
+        if (!selectTextureUnit(unit)) continue;
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_CUBE_MAP);
+    }
+    selectTextureUnit(0);
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LEQUAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glDisable(GL_LIGHTING);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+// One softened mask per light, in slot base + k + 1 for light k: white where the light's
+// shadow falls, black where it reaches. A light without a shadow map gets an all-black mask,
+// so every light has its slot and is added unshadowed. Returns the number of masks.
+int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
+    shadowMapPass(skipObjects);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    selectTextureUnit(0);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    const int base = effects.workSlotBase;
+    int count = 0;
+    for (SceneObject* light : lights) {
+        if (light->hasShadowMap()) {
+            // Depth of the visible surfaces first, then black wherever the light reaches.
+            glDepthFunc(GL_LESS);
+            clearTo(1.0f, 1.0f, 1.0f, 1.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glEnable(GL_DEPTH_TEST);
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+            if (!skipObjects) drawAll(kPassBlack, true, false);
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            glDepthFunc(GL_LEQUAL);
+
+            selectTextureUnit(0);
+            light->beginShadowProjection();
+            if (!skipObjects) drawAll(kPassBlack, true, false);
+            light->endShadowProjection();
+            grabIfValid(effects, base + count + 2);
+
+            clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
+            glDisable(GL_DEPTH_TEST);
+            glDepthMask(GL_FALSE);
+            if (effects.validSlot(base + count + 2))
+                effects.blur(base + count + 2, 0.3f, 5, 0.1f, 0.1f, 1.5f, 0.0f, 0.0f, 0.0f, 0.0f);
+            grabIfValid(effects, base + count + 1);
+            glDepthMask(GL_TRUE);
+        } else {
+            clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
+            grabIfValid(effects, base + count + 1);
+        }
+        ++count;
+    }
+    return count;
+}
+
+// --- Frame ---------------------------------------------------------------------------------------
+
+void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransformsFlag,
+                          int surfaceIndex, bool composited, ScreenEffects* effects,
+                          bool smallShadowPass, bool smallLitPass, bool smallAmbientPass) {
+    if (!camera) return;
+    if (updateTransformsFlag) updateTransforms(camera, skipObjects);
+    if (!skipObjects)
+        for (auto& o : objects) o->currentSurface = surfaceIndex;
+
+    if (!composited || !effects) {
+        if (smallLitPass)
+            camera->applySmall();
+        else
+            camera->apply();
+        shadowMapPass(skipObjects);
+        ambientPass(skipObjects);
+        directLitPass(skipObjects);
+        camera->restore();
+        return;
+    }
+
+    ScreenEffects& fx = *effects;
+    const int base = fx.workSlotBase;
+    const bool smallMasks = smallShadowPass || smallLitPass;
+
+    fx.useSmallTextures = smallMasks ? 1 : 0;
+    if (smallMasks)
+        camera->applySmall();
+    else
+        camera->apply();
+    const int masks = shadowMaskPasses(skipObjects, fx);
+    camera->restore();
+
+    const int ambientSlot = base + masks + 1;
+    const int litSlot = ambientSlot + 1;
+
+    fx.useSmallTextures = smallAmbientPass ? 1 : 0;
+    if (smallAmbientPass)
+        camera->applySmall();
+    else
+        camera->apply();
+    clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ambientPass(skipObjects);
+    grabIfValid(fx, ambientSlot);
+    camera->restore();
+
+    fx.useSmallTextures = smallLitPass ? 1 : 0;
+    if (smallLitPass)
+        camera->applySmall();
+    else
+        camera->apply();
+    clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    projectedLitPass(skipObjects);
+    grabIfValid(fx, litSlot);
+
+    // Ambient image over the lit one, then the lit image added once per light, held back by
+    // that light's mask.
+    glDisable(GL_DEPTH_TEST);
+    fx.useSmallTextures = smallAmbientPass ? 1 : 0;
+    fx.drawGrab(ambientSlot, kAlphaBlend);
+    if (!lights.empty()) {
+        fx.smallSlotA = smallLitPass ? 1 : 0;
+        fx.useSmallTextures = smallMasks ? 1 : 0;
+        for (int k = 0; k < static_cast<int>(lights.size()); ++k)
+            fx.combineGrabs(base + k + 1, litSlot, true, true);
+    }
+    fx.smallSlotA = 0;
+    fx.useSmallTextures = 0;
+    camera->restore();
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The small scene graph of the 3D scenes: objects addressed by index (meshes and lights),
+// optional parent/child links, and the per-frame drawing in two modes. The direct mode renders
+// shadow maps, an ambient pass and one additive lit pass per light with hardware shadow
+// comparison; the composited mode renders a blurred screen-space shadow mask per light, an
+// ambient image and a lit image through the screen effects, and composes them.
+#include <memory>
+#include <vector>
+
+#include "render/SceneObject.h"
+
+class Camera;
+class ScreenEffects;
+
+class ObjectRenderer {
+public:
+    ObjectRenderer() = default;
+    ObjectRenderer(const ObjectRenderer&) = delete;
+    ObjectRenderer& operator=(const ObjectRenderer&) = delete;
+
+    // A light object from settings. A shadow map larger than the limits is shrunk to the
+    // largest power of two that fits both (written back into settings), because it is
+    // rendered in the corner of the frame buffer.
+    int addLight(LightSettings& settings, int maxWidth, int maxHeight);
+    // A unit sphere (scaled by radius) or a box of half extent 1, with surface in slot 0.
+    int addBlob(float radius, int segments, int rings, const Surface& surface, bool flipWinding);
+    int addBox(int n, int slices, const Surface& surface, bool flipWinding);
+    // The child is then drawn in the parent's frame. Indices that name no object are ignored.
+    void attachChild(int parent, int child);
+    // Only between objects with the same non-zero vertexCount.
+    void copyVertexPositions(int from, int to);
+    // Spherical texture coordinates from the vertex positions.
+    void retexture(int objectIndex, float radius);
+    // nullptr for an index that names no object.
+    SceneObject* object(int index);
+
+    // One frame of the objects. The scenes call
+    //   draw(camera, false, true, 1, false, effects, true, true, true)   (direct, small)
+    //   draw(camera, false, false, 0, true, effects, true, false, false) (composited)
+    // skipObjects runs every pass's state changes (and in composited mode the grabs and the
+    // composition) without drawing or updating objects.
+    void draw(Camera* camera, bool skipObjects, bool updateTransforms, int surfaceIndex,
+              bool composited, ScreenEffects* effects, bool smallShadowPass, bool smallLitPass,
+              bool smallAmbientPass);
+
+    int objectCount() const { return static_cast<int>(objects.size()); }
+
+    std::vector<std::vector<int>> childLists;
+    std::vector<std::unique_ptr<SceneObject>> objects;
+    std::vector<SceneObject*> lights;  // objects with isLight, rebuilt by each transform update
+    std::vector<bool> rootFlags;       // not anybody's child
+
+private:
+    int appendObject();
+    bool validIndex(int index) const { return index >= 0 && index < objectCount(); }
+    void updateTransforms(Camera* camera, bool skipObjects);
+    void markChildren(int index, int depth);
+    void updateTree(int index, int depth);
+    void drawAll(int passType, bool alternateUnits, bool onlyShadowCasters);
+    void setPassLight(const SceneObject& light);
+
+    void shadowMapPass(bool skipObjects);
+    void ambientPass(bool skipObjects);
+    void directLitPass(bool skipObjects);
+    void projectedLitPass(bool skipObjects);
+    int shadowMaskPasses(bool skipObjects, ScreenEffects& effects);
+};

@@ -1,0 +1,474 @@
+#include "render/SceneObject.h"
+
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/GlCaps.h"
+#include "render/Camera.h"
+
+namespace {
+
+const float kPi = 3.14159265358979f;
+const float kRadToDeg = 180.0f / kPi;
+
+// Maps clip coordinates -1 ... 1 to texture coordinates 0 ... 1.
+const float kBiasMatrix[16] = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0.5f, 0.5f, 0.5f, 1};
+
+const GLenum kTexGenCoords[4] = {GL_S, GL_T, GL_R, GL_Q};
+const GLenum kTexGenEnables[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                                  GL_TEXTURE_GEN_Q};
+
+// Upper-left 3 x 3 of a column-major matrix applied to v.
+Vec3 rotatePart(const float* m, const Vec3& v) {
+    return Vec3(v.x * m[0] + v.y * m[4] + v.z * m[8], v.x * m[1] + v.y * m[5] + v.z * m[9],
+                v.x * m[2] + v.y * m[6] + v.z * m[10]);
+}
+
+void setMaterial(const Surface& s) {
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const float specular[4] = {s.specular.x, s.specular.y, s.specular.z, s.specularAlpha};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, s.shininess);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// Texture unit that carries surface unit i.
+int textureUnitFor(int i, bool alternateUnits) {
+    if (i == 0) return 0;
+    return alternateUnits ? i + 1 : i;
+}
+
+int clampedSlot(int index) {
+    if (index < 0) return 0;
+    if (index >= SceneObject::kSurfaceSlots) return SceneObject::kSurfaceSlots - 1;
+    return index;
+}
+
+int usedUnits(const Surface& s) {
+    if (s.unitCount < 0) return 0;
+    return s.unitCount > Surface::kMaxUnits ? Surface::kMaxUnits : s.unitCount;
+}
+
+}  // namespace
+
+bool selectTextureUnit(int unit) {
+    if (unit < 0 || unit >= glCaps.maxTextureUnits) return false;
+    glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+    return true;
+}
+
+bool shadowMapsSupported() {
+    static bool reported = false;
+    bool supported = glCaps.supportsDepthTexture && glCaps.supportsShadow;
+    if (!supported && !reported) {
+        reported = true;
+        std::printf("no %s%s%s: drawing without shadows.\n",
+                    glCaps.supportsDepthTexture ? "" : "depth textures",
+                    (!glCaps.supportsDepthTexture && !glCaps.supportsShadow) ? " and no " : "",
+                    glCaps.supportsShadow ? "" : "shadow comparison");
+        std::fflush(stdout);
+    }
+    return supported;
+}
+
+int fittedShadowMapSize(int maxWidth, int maxHeight) {
+    long long value = 1;  // wide enough to pass any int limit without overflowing
+    while (value <= maxWidth && value <= maxHeight) value *= 2;
+    value /= 2;
+    return value < 1 ? 1 : static_cast<int>(value);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SceneObject::~SceneObject() {
+    if (shadowTexture != 0) glDeleteTextures(1, &shadowTexture);
+}
+
+Surface& SceneObject::surface() { return surfaces[clampedSlot(currentSurface)]; }
+
+const Surface& SceneObject::surface() const { return surfaces[clampedSlot(currentSurface)]; }
+
+void SceneObject::setSurface(const Surface& d) {
+    Surface& s = surface();
+    s.colourBias = d.colourBias;
+    s.alphaBias = d.alphaBias;
+    s.colourScale = d.colourScale;
+    s.alphaScale = d.alphaScale;
+    s.specular = d.specular;
+    s.specularAlpha = d.specularAlpha;
+    s.shininess = d.shininess;
+    s.unitCount = d.unitCount;
+    s.castsShadow = d.castsShadow;
+    for (int i = 0; i < usedUnits(d); ++i) {
+        s.unitMode[i] = d.unitMode[i];
+        s.unitTexture[i] = d.unitTexture[i];
+        s.unitCubeMap[i] = d.unitCubeMap[i];
+        s.texScaleU[i] = d.texScaleU[i];
+        s.texScaleV[i] = d.texScaleV[i];
+        s.texOffsetU[i] = d.texOffsetU[i];
+        s.texOffsetV[i] = d.texOffsetV[i];
+    }
+}
+
+void SceneObject::setLightSettings(const LightSettings& l) {
+    isLight = l.isLight;
+    for (int i = 0; i < 4; ++i) {
+        lightAmbient[i] = l.lightAmbient[i];
+        lightDiffuse[i] = l.lightDiffuse[i];
+        lightSpecular[i] = l.lightSpecular[i];
+    }
+    positional = l.positional;
+    lightOffset = l.lightOffset;
+    spotDirection = l.spotDirection;
+    spotExponent = l.spotExponent;
+    spotCutoff = l.spotCutoff;
+    constantAttenuation = l.constantAttenuation;
+    linearAttenuation = l.linearAttenuation;
+    quadraticAttenuation = l.quadraticAttenuation;
+    castsShadows = l.castsShadows;
+    shadowMapSize = l.shadowMapSize;
+}
+
+bool SceneObject::hasShadowMap() const {
+    return castsShadows && shadowTexture != 0 && glCaps.supportsShadow;
+}
+
+void SceneObject::createShadowMap() {
+    if (shadowMapsSupported() && shadowTexture == 0) {
+        glGenTextures(1, &shadowTexture);
+        glBindTexture(GL_TEXTURE_2D, shadowTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, shadowMapSize, shadowMapSize, 0,
+                     GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(shadowFov, 1.0, shadowNear, shadowFar);
+    glGetFloatv(GL_MODELVIEW_MATRIX, lightProjection);
+    glLoadIdentity();
+    Vec3 target = position + spotDirection;
+    gluLookAt(position.x, position.y, position.z, target.x, target.y, target.z, 0.0, 1.0, 0.0);
+    glGetFloatv(GL_MODELVIEW_MATRIX, lightView);
+    glPopMatrix();
+}
+
+void SceneObject::updateTransform(bool keepMatrix) {
+    glMatrixMode(GL_MODELVIEW);
+    if (!keepMatrix) glPushMatrix();
+    glTranslatef(position.x, position.y, position.z);
+    glRotatef(rotation.x * kRadToDeg, 1.0f, 0.0f, 0.0f);
+    glRotatef(rotation.y * kRadToDeg, 0.0f, 1.0f, 0.0f);
+    glRotatef(rotation.z * kRadToDeg, 0.0f, 0.0f, 1.0f);
+    glScalef(scale.x, scale.y, scale.z);
+    glGetFloatv(GL_MODELVIEW_MATRIX, worldMatrix);
+    if (!keepMatrix) glPopMatrix();
+}
+
+void SceneObject::setupLight(int& counter) {
+    if (!isLight) return;
+    GLenum light = GL_LIGHT0;
+    if (counter >= 1 && counter <= 7) light = GL_LIGHT0 + counter;
+    if (counter == 0) {
+        glEnable(GL_LIGHT0);
+        for (int i = 1; i < 8; ++i) glDisable(GL_LIGHT0 + i);
+    }
+    glEnable(GL_LIGHTING);
+    glEnable(light);
+
+    const Vec3 p = position + lightOffset;
+    if (castsShadows) {
+        const Vec3 target = p + spotDirection;
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        gluLookAt(p.x, p.y, p.z, target.x, target.y, target.z, 0.0, 1.0, 0.0);
+        glGetFloatv(GL_MODELVIEW_MATRIX, lightView);
+        glPopMatrix();
+    }
+
+    const float lightPosition[4] = {p.x, p.y, p.z, positional ? 1.0f : 0.0f};
+    const float direction[3] = {spotDirection.x, spotDirection.y, spotDirection.z};
+    glLightfv(light, GL_POSITION, lightPosition);
+    glLightf(light, GL_CONSTANT_ATTENUATION, constantAttenuation);
+    glLightf(light, GL_LINEAR_ATTENUATION, linearAttenuation);
+    glLightf(light, GL_QUADRATIC_ATTENUATION, quadraticAttenuation);
+    glLightfv(light, GL_AMBIENT, lightAmbient);
+    glLightfv(light, GL_DIFFUSE, lightDiffuse);
+    glLightfv(light, GL_SPECULAR, lightSpecular);
+    glLightfv(light, GL_SPOT_DIRECTION, direction);
+    glLightf(light, GL_SPOT_EXPONENT, spotExponent);
+    glLightf(light, GL_SPOT_CUTOFF, spotCutoff);
+
+    if (counter <= 7) ++counter;
+}
+
+void SceneObject::beginShadowMapRender() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixf(lightProjection);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadMatrixf(lightView);
+    glViewport(0, 0, shadowMapSize, shadowMapSize);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glShadeModel(GL_FLAT);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.25f, 0.0f);
+}
+
+void SceneObject::endShadowMapRender() {
+    if (shadowTexture != 0) {
+        glBindTexture(GL_TEXTURE_2D, shadowTexture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, shadowMapSize, shadowMapSize);
+    }
+    glCullFace(GL_BACK);
+    glShadeModel(GL_SMOOTH);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthFunc(GL_LESS);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDepthMask(GL_TRUE);
+    glClearDepth(1.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+void SceneObject::beginProjection(GLuint texture, bool compareDepth) {
+    float light[16], projection[16];
+    multiplyMatrices(lightProjection, lightView, light);
+    multiplyMatrices(kBiasMatrix, light, projection);
+
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // The projected value modulates the fragment: a shadow comparison result of 0 or 1, or
+    // the projected texture's colour.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    for (int i = 0; i < 4; ++i) {
+        float plane[4];
+        matrixRow(projection, plane, i);
+        glTexGeni(kTexGenCoords[i], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+        glTexGenfv(kTexGenCoords[i], GL_EYE_PLANE, plane);
+        glEnable(kTexGenEnables[i]);
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    if (compareDepth) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE_ARB, GL_COMPARE_R_TO_TEXTURE_ARB);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC_ARB, GL_LEQUAL);
+        glTexParameteri(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE_ARB, GL_INTENSITY);
+    }
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+}
+
+void SceneObject::beginShadowProjection() { beginProjection(shadowTexture, true); }
+
+void SceneObject::endShadowProjection() {
+    for (int i = 0; i < 4; ++i) glDisable(kTexGenEnables[i]);
+    glDisable(GL_ALPHA_TEST);
+}
+
+void SceneObject::beginTextureProjection() { beginProjection(projectedTexture, false); }
+
+void SceneObject::endTextureProjection() {
+    for (int i = 0; i < 4; ++i) glDisable(kTexGenEnables[i]);
+}
+
+void SceneObject::enableReflectionCubeMap(GLuint texture) {
+    glEnable(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    for (int i = 0; i < 3; ++i) glTexGeni(kTexGenCoords[i], GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    for (int i = 0; i < 3; ++i) glEnable(kTexGenEnables[i]);
+}
+
+void SceneObject::disableReflectionCubeMap() {
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    for (int i = 0; i < 3; ++i) glDisable(kTexGenEnables[i]);
+}
+
+// The third surface unit's reflection turns with the direction from the light being drawn to
+// the object, as the camera sees it.
+void SceneObject::setThirdUnitTextureMatrix() {
+    Vec3 d = position - passLightPosition;
+    if (camera) d = rotatePart(camera->modelviewMatrix, d);
+    const float rho = std::sqrt(d.x * d.x + d.z * d.z);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glRotatef(-2.0f * angleOf(d.y, rho) * kRadToDeg, 1.0f, 0.0f, 0.0f);
+    glRotatef(-(angleOf(d.x, d.z) - kPi) * kRadToDeg, 0.0f, 1.0f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
+    if (faces.empty() || !visible) return;
+    const Surface& s = surface();
+    const int units = usedUnits(s);
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    if (useWorldMatrix) {
+        glMultMatrixf(worldMatrix);
+    } else {
+        glTranslatef(position.x, position.y, position.z);
+        glRotatef(rotation.x * kRadToDeg, 1.0f, 0.0f, 0.0f);
+        glRotatef(rotation.y * kRadToDeg, 0.0f, 1.0f, 0.0f);
+        glRotatef(rotation.z * kRadToDeg, 0.0f, 0.0f, 1.0f);
+        glScalef(scale.x, scale.y, scale.z);
+    }
+
+    setMaterial(s);
+
+    Vec3 bias = s.colourBias, colourScale = s.colourScale;
+    float alphaBias = s.alphaBias, alphaScale = s.alphaScale;
+    if (passType == kPassBlack) {
+        bias = Vec3();
+        colourScale = Vec3();
+        alphaBias = 1.0f;
+        alphaScale = 0.0f;
+    }
+
+    int drawCount = 1;
+    if (units == 0) {
+        selectTextureUnit(0);
+        glDisable(GL_TEXTURE_2D);
+    }
+    for (int i = 0; i < units; ++i) {
+        if (!selectTextureUnit(textureUnitFor(i, alternateUnits))) continue;
+        if (i == 2) setThirdUnitTextureMatrix();
+        if (s.unitMode[i] == kUnitOff) {
+            glDisable(GL_TEXTURE_2D);
+        } else if ((passType == kPassAmbient || passType == kPassBlack) && i > 0) {
+            glDisable(GL_TEXTURE_2D);
+        } else if (passType == kPassBlack) {
+            // The shadow mask keeps whatever texture the caller bound on unit 0.
+            glEnable(GL_TEXTURE_2D);
+        } else {
+            if (s.unitCubeMap[i]) {
+                enableReflectionCubeMap(s.unitTexture[i]);
+            } else {
+                glEnable(GL_TEXTURE_2D);
+                glBindTexture(GL_TEXTURE_2D, s.unitTexture[i]);
+            }
+            switch (s.unitMode[i]) {
+            case kUnitModulate: glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE); break;
+            case kUnitAdd: glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD); break;
+            case kUnitModulateAndAdd:
+                glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+                drawCount = 2;
+                break;
+            case kUnitBlend: glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND); break;
+            default: break;
+            }
+            const GLint wrap = i == 0 ? GL_REPEAT : GL_CLAMP_TO_BORDER;
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        }
+        glEnable(GL_NORMALIZE);
+    }
+
+    selectTextureUnit(0);
+    if (passType < kPassAmbient) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    } else {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        drawCount = 1;
+    }
+
+    // The light's position and axis brought into the object's frame for the facing test.
+    const Vec3 lp = rotatePart(worldMatrix, passLightPosition);
+    const Vec3 ld = rotatePart(worldMatrix, passLightDirection);
+    const int vertexSlots = static_cast<int>(vertices.size());
+
+    for (int k = 0; k < drawCount; ++k) {
+        if (s.unitMode[0] == kUnitModulateAndAdd) {
+            if (k == 0) {
+                glDisable(GL_TEXTURE_2D);
+            } else {
+                glEnable(GL_TEXTURE_2D);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            }
+        }
+        glBegin(GL_TRIANGLES);
+        for (const MeshFace& f : faces) {
+            if (f.deleted) continue;
+            bool inRange = true;
+            for (int c = 0; c < 3; ++c)
+                if (f.vertex[c] < 0 || f.vertex[c] >= vertexSlots) inRange = false;
+            if (!inRange) continue;
+            bool lit = passType == kPassAmbient;
+            for (int c = 0; c < 3 && !lit; ++c)
+                if (dot(vertices[f.vertex[c]].position - lp, ld) > -0.1f) lit = true;
+            for (int c = 0; c < 3; ++c) {
+                const MeshVertex& v = vertices[f.vertex[c]];
+                glNormal3f(v.normal.x, v.normal.y, v.normal.z);
+                glTexCoord2f(v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0],
+                             v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0]);
+                if (lit)
+                    glColor4f(bias.x + colourScale.x * v.colour.x,
+                              bias.y + colourScale.y * v.colour.y,
+                              bias.z + colourScale.z * v.colour.z, alphaBias + alphaScale * v.alpha);
+                else
+                    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+                glVertex3f(v.position.x, v.position.y, v.position.z);
+            }
+        }
+        glEnd();
+    }
+
+    // Clean-up: texture units back to what the next object and the passes start from.
+    for (int i = 0; i < units; ++i) {
+        if (s.unitMode[i] != kUnitOff && s.unitCubeMap[i] &&
+            selectTextureUnit(textureUnitFor(i, alternateUnits)))
+            disableReflectionCubeMap();
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    selectTextureUnit(0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    const int secondUnit = textureUnitFor(1, alternateUnits);
+    const int thirdUnit = textureUnitFor(2, alternateUnits);
+    for (int unit : {secondUnit, thirdUnit, 3}) {
+        if (!selectTextureUnit(unit)) continue;
+        if (unit == thirdUnit) {
+            glMatrixMode(GL_TEXTURE);
+            glLoadIdentity();
+            glMatrixMode(GL_MODELVIEW);
+        }
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+        glDisable(GL_TEXTURE_CUBE_MAP);
+        glDisable(GL_TEXTURE_2D);
+    }
+    selectTextureUnit(0);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
