@@ -16,7 +16,6 @@
 #include "render/Camera.h"
 #include "render/Random.h"
 #include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
 
 namespace {
 
@@ -30,20 +29,6 @@ public:
                                           smallTextureHeight, viewWidth, viewHeight,
                                           smallViewWidth, smallViewHeight, 7);
         useFixedClock();
-        // Snapshots for a viewer use the real images; the tests themselves run untextured.
-        const char* images = std::getenv("VERDANTH_IMAGES_DIR");
-        if (images != nullptr && std::getenv("VERDANTH_SNAPSHOT_DIR") != nullptr) {
-            const std::string dir = images;
-            const Vec3 one(1, 1, 1), two(2, 2, 2), warm(0.75f, 0.6f, 0.45f);
-            textures->load(dir + "/lizzardskinbump.png", "lizzardskinbump");
-            textures->load(dir + "/lizzardskinp.png", "lizzardskinp", &two);
-            textures->load(dir + "/kivilumi.png", "kivilumi");
-            textures->load(dir + "/billbig.png", "billbig", &one);
-            textures->load(dir + "/white.png", "whitered", &warm);
-            const std::string black = dir + "/black.png", bill = dir + "/bill.png";
-            textures->load(bill, "cubemap.bill", &one, nullptr, true,
-                           {black, black, black, black, bill, black});
-        }
     }
     int loadContent() override { return 0; }
 };
@@ -66,7 +51,7 @@ std::vector<uint8_t> picture(Engine& e) {
     return pixels;
 }
 
-// Frames of the 512 x 512 test engine.
+// With VERDANTH_SNAPSHOT_DIR set, frames (of the 512 x 512 test engine) are kept for a viewer.
 void snapshot(const std::vector<uint8_t>& pixels, const std::string& name) {
     const char* dir = std::getenv("VERDANTH_SNAPSHOT_DIR");
     if (dir == nullptr) return;

@@ -1,7 +1,5 @@
-// "Tree In A Box" without a window: the bloom fade-in and the lamps' paths.
+// "Tree In A Box" without a window: the bloom fade-in.
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 #include "content/SceneTreeInABox.h"
 
@@ -38,20 +36,4 @@ TEST(TreeInABoxBloom, FlickersFromZeroToFullOverTwoSeconds) {
         previous = k;
     }
     EXPECT_GE(earlyTurns, 4);
-}
-
-TEST(TreeInABoxLamps, OrbitStaysInsideTheBoxAndAimPointWanders) {
-    for (float t = 0.0f; t < 43.0f; t += 0.37f) {
-        const Vec3 p = SceneTreeInABox::lampPosition(t);
-        EXPECT_LE(std::fabs(p.x), 2.5f + 1e-5f);
-        EXPECT_LE(std::fabs(p.y), 2.5f + 1e-5f);
-        EXPECT_LE(std::fabs(p.z), 5.5f + 1e-5f);
-        // The orbit in x and z is an ellipse of half axes 2.5 and 5.5.
-        EXPECT_NEAR(p.x * p.x / 6.25f + p.z * p.z / 30.25f, 1.0f, 1e-4f);
-        const Vec3 aim = SceneTreeInABox::aimPoint(t);
-        EXPECT_GE(aim.z, 5.0f - 1e-5f);  // always towards the far wall
-        EXPECT_LE(aim.z, 15.0f + 1e-5f);
-        EXPECT_LE(std::fabs(aim.x), 10.0f + 1e-5f);
-    }
-    EXPECT_GT((SceneTreeInABox::aimPoint(3.0f) - SceneTreeInABox::aimPoint(0.0f)).length(), 1.0f);
 }
