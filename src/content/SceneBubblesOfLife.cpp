@@ -1,0 +1,314 @@
+#include "content/SceneBubblesOfLife.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+namespace {
+
+const char* const kCameraName = "SceneBubblesOfLife.camera0";
+
+// Blend mode of ScreenEffects::drawGrab that adds the slot to the frame buffer.
+const int kBlendAdditive = 2;
+
+GLuint textureNamed(Engine* engine, const char* name) {
+    return engine->textures ? engine->textures->textureId(name) : 0;
+}
+
+Surface makeSurface(const Vec3& bias, const Vec3& scale) {
+    Surface s;
+    s.colourBias = bias;
+    s.colourScale = scale;
+    return s;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = texture;
+    s.unitCubeMap[unit] = cubeMap;
+    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
+}
+
+// The look shared by the bubbles and the central blob: a base texture, the environment picture
+// modulated on top and the reflected cube map added.
+Surface reflectiveSurface(Engine* engine, const Vec3& scale, const char* base, float scaleU,
+                          float scaleV) {
+    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), scale);
+    setUnit(s, 0, kUnitModulate, textureNamed(engine, base), false);
+    setUnit(s, 1, kUnitModulate, textureNamed(engine, "billbig"), false);
+    setUnit(s, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
+    s.texScaleU[0] = scaleU;
+    s.texScaleV[0] = scaleV;
+    return s;
+}
+
+// Puts the description into the object's slot, leaving slot 0 current.
+void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
+    o.currentSurface = slot;
+    o.setSurface(s);
+    o.currentSurface = 0;
+}
+
+FadeCurve curve(float start, float length, float outStart = 0.0f, float outLength = 0.0f) {
+    FadeCurve c;
+    c.start = start;
+    c.length = length;
+    c.outStart = outStart;
+    c.outLength = outLength;
+    return c;
+}
+
+}  // namespace
+
+SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
+    : Scene(title), engine(e), camera(nullptr), noise(8, 123) {
+    for (int& index : objectIndex) index = -1;
+
+    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
+    // A second scene of this class shares the first one's camera rather than having none.
+    if (!camera) camera = engine->findCamera(kCameraName);
+    camera->position = Vec3(0.0f, 0.0f, -5.0f);
+
+    shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
+
+    const Vec3 black(0.0f, 0.0f, 0.0f);
+    const Vec3 white(1.0f, 1.0f, 1.0f);
+
+    const Surface bubbleLit =
+        reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), "lizzardskinbump", 0.1f, 0.1f);
+    const Surface bubbleBloom =
+        reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), "billbig", 0.5f, 0.35f);
+    const Surface centralLit =
+        reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), "kivilumi", 1.0f, 1.0f);
+    const Surface centralBloom =
+        reflectiveSurface(engine, Vec3(3.1f, 1.1f, 1.1f), "kivilumi", 0.5f, 0.35f);
+
+    Surface environmentLit = makeSurface(Vec3(0.3f, 0.3f, 0.3f), black);
+    setUnit(environmentLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"), false);
+    setUnit(environmentLit, 1, kUnitModulate, textureNamed(engine, "billbig"), false);
+    environmentLit.texScaleU[0] = environmentLit.texScaleV[0] = 10.0f;
+    environmentLit.castsShadow = false;
+    Surface environmentBloom = makeSurface(black, black);
+    environmentBloom.castsShadow = false;
+
+    // The lamp sphere surrounds the light itself: were it drawn into the light's shadow map,
+    // it would hide everything else from the light.
+    const GLuint whitered = textureNamed(engine, "whitered");
+    Surface lampLit = makeSurface(white, black);
+    setUnit(lampLit, 0, kUnitAdd, whitered, false);
+    lampLit.texScaleU[0] = lampLit.texScaleV[0] = 10.0f;
+    lampLit.castsShadow = false;
+    Surface lampBloom = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f));
+    setUnit(lampBloom, 0, kUnitOff, whitered, false);
+    lampBloom.castsShadow = false;
+
+    // Bubbles: flattened, banded and ringed spheres, each band shifted a little.
+    for (int i = 0; i < kBubbleCount; ++i) {
+        const int index = renderer.addBlob(0.25f, 8, 8, bubbleLit, false);
+        objectIndex[i] = index;
+        shape.scaleX = 0.3f;
+        shape.scaleY = shape.scaleZ = 1.0f;
+        shape.bandAmp = 0.5f;
+        shape.bandFreq = 1.52f;
+        shape.bandPhase = 0.1123f * static_cast<float>(i);
+        shape.ringAmp = 0.5f;
+        shape.ringFreq = 0.3f;
+        SceneObject& bubble = *renderer.object(index);
+        bubble.buildBlob(0.25f, 8, 8, shape, true);
+        setSurfaceSlot(bubble, 1, bubbleBloom);
+    }
+    shape.scaleX = 1.0f;
+    shape.bandAmp = shape.bandFreq = shape.ringAmp = shape.ringFreq = 0.0f;
+
+    placeBubbles(kInitialSwarmTime, envelopesAt(0.0f).life);
+
+    // The central blob is rebuilt every frame from its hidden rest copy. The copy goes slot by
+    // slot, so both meshes must keep their vertices in the same slots: a rebuild hands out the
+    // freed slots in a different order than the first build did, so the rest copy is rebuilt
+    // exactly like the central blob.
+    objectIndex[kRestEntry] = renderer.addBlob(2.0f, 12, 12, centralLit, false);
+    objectIndex[kCentralEntry] = renderer.addBlob(2.0f, 12, 12, centralLit, false);
+    SceneObject& rest = *renderer.object(objectIndex[kRestEntry]);
+    rest.visible = false;
+    rest.buildBlob(2.0f, 12, 12, shape, true);
+    SceneObject& central = *renderer.object(objectIndex[kCentralEntry]);
+    central.buildBlob(2.0f, 12, 12, shape, true);
+    setSurfaceSlot(central, 1, centralBloom);
+
+    // Seen from inside.
+    environment = renderer.addBlob(25.0f, 10, 10, environmentLit, false);
+    shape.flipWinding = true;
+    SceneObject& sphere = *renderer.object(environment);
+    sphere.buildBlob(25.0f, 10, 10, shape, true);
+    setSurfaceSlot(sphere, 1, environmentBloom);
+
+    LightSettings light;
+    light.isLight = true;
+    const float ambient[4] = {0.1f, 0.1f, 0.1f, 1.0f};
+    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int i = 0; i < 4; ++i) {
+        light.lightAmbient[i] = ambient[i];
+        light.lightDiffuse[i] = diffuse[i];
+        light.lightSpecular[i] = specular[i];
+    }
+    light.positional = true;
+    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    light.spotExponent = 100.0f;
+    light.spotCutoff = 90.0f;
+    light.constantAttenuation = 0.0f;
+    light.linearAttenuation = 0.01f;
+    light.quadraticAttenuation = 0.0f;
+    light.castsShadows = true;
+    light.shadowMapSize = 256;
+    objectIndex[kLightEntry] = renderer.addLight(light, 256, 256);
+    shape.flipWinding = false;
+    SceneObject& lamp = *renderer.object(objectIndex[kLightEntry]);
+    lamp.buildBlob(1.0f, 8, 8, shape, true);
+    setSurfaceSlot(lamp, 1, lampBloom);
+    setSurfaceSlot(lamp, 0, lampLit);
+}
+
+SceneBubblesOfLife::~SceneBubblesOfLife() = default;
+
+SceneBubblesOfLife::Envelopes SceneBubblesOfLife::envelopesAt(float t) {
+    Envelopes env;
+    // The three pauses: rise over a second, hold, fall over a second.
+    const float p1 = curve(3.3f, 1.0f, 5.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
+    const float p2 = curve(8.8f, 1.0f, 12.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
+    const float p3 = curve(16.8f, 1.0f, 19.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
+    env.speed = 1.0f - p1 - p2 - p3;
+
+    env.zoom = curve(0.0f, 2.0f, 29.0f, 1.0f).fadeInOut(t, 3.0f, 0.3f);
+    env.height = curve(2.5f, 3.0f, 28.5f, 1.0f).fadeInOut(t, 3.0f, 0.5f) * 0.8f + 0.2f;
+    env.life = (curve(2.0f, 3.0f).fadeIn(t, 1.0f, 0.2f) * 0.9f + 0.1f) *
+               (curve(26.5f, 3.0f).fadeOut(t, 1.0f, 0.6f) * 0.9f + 0.1f);
+    return env;
+}
+
+Vec3 SceneBubblesOfLife::placeBubbles(float a, float life) {
+    Vec3 sum;
+    const float sinSlow = std::sin(0.0032f * a);
+    const float sinFast = std::sin(0.032f * a);
+    const float cosA = std::cos(0.2f * a);
+    for (int i = 0; i < kBubbleCount; ++i) {
+        const float fi = static_cast<float>(i);
+        const float g = 0.2f * fi;
+        SceneObject& bubble = *renderer.object(objectIndex[i]);
+
+        const Vec3 along(cosA + 0.1f * fi, g, 0.0032f * a);
+        bubble.position = Vec3(noise.fractal(Vec3(0.123f * fi + 0.1f * a, g, sinSlow), 4),
+                               noise.fractal(Vec3(0.01f * a, sinSlow, g), 4),
+                               noise.fractal(along, 4)) *
+                          life * 14.0f;
+        bubble.rotation = Vec3(0.2f * noise.fractal(Vec3(0.3f * a + 0.123f * fi, g, sinFast), 1),
+                               31.1f * fi + 1.1f * a, 12.1f * fi + 0.5f * a);
+        const float s = (noise.fractal(along, 4) * 7.5f + 0.3f) * (life + (1.0f - life) * 0.2f);
+        bubble.scale = Vec3(s, s, s);
+
+        const float n =
+            noise.fractal(Vec3(0.2f * a * 2.7f, sinFast * 2.7f, g * 2.7f), 1);
+        bubble.surfaces[0].colourScale = Vec3(2.5f * n + 3.0f, n + 1.0f, 0.85f);
+
+        sum += bubble.position;
+    }
+    swarmCentre = sum / static_cast<float>(kBubbleCount);
+    return swarmCentre;
+}
+
+void SceneBubblesOfLife::animate(int frameDeltaMs) {
+    localTime += frameDeltaMs;
+    const float t = static_cast<float>(localTime) / 1000.0f;
+    const float step = static_cast<float>(frameDeltaMs) / 1000.0f;
+
+    const Envelopes env = envelopesAt(t);
+    swarmTime += env.speed * step;
+    pauseTime += (1.0f - env.speed) * step;
+    const float a = swarmTime;
+    const float b = pauseTime;
+
+    camera->position = Vec3(0.0f, 0.0f, (2.0f * std::cos(b) - 10.0f) * (env.zoom * 0.8f + 0.2f));
+    const float w = b * 0.8f + 0.5f * t;
+    camera->position = camera->position.rotatedAbout(0, w * 0.45f).rotatedAbout(2, w * 0.4f);
+
+    const Vec3 c = placeBubbles(a, env.life);
+
+    // The central blob: the rest sphere copied back, then bulged, twisted and rounded.
+    shape.halfX = 1.0f;
+    shape.halfY = (env.height * 0.6f + 0.4f) * 5.0f;
+    shape.halfZ = 1.0f;
+    shape.bulgeAmp = (env.life * 0.6f + 0.4f) * 0.5f;
+    shape.bulgeFreq = 1.0f;
+    shape.bulgePhase = 0.5f * t;
+    shape.bulge2Amp = 0.0f;
+    shape.bulge2Freq = 0.0f;
+    shape.waveXAmp = 0.0f;
+    shape.waveXFreq = 0.3f;
+    shape.waveXPhase = t;
+    shape.waveZAmp = 0.0f;
+    shape.waveZFreq = 0.3f;
+    shape.waveZPhase = t;
+    shape.roundness = (env.life * 0.7f + 0.3f) * 0.5f;
+    shape.twistRate = 0.1f;
+    shape.twistPhase = a;
+    const int central = objectIndex[kCentralEntry];
+    renderer.copyVertexPositions(objectIndex[kRestEntry], central);
+    renderer.object(central)->buildBox(12, 12, shape, false);
+    renderer.retexture(central, 3.0f);
+
+    camera->direction = c - camera->position;
+
+    SceneObject& light = *renderer.object(objectIndex[kLightEntry]);
+    const float angle = 0.5f * a - 3.0f;
+    light.position = Vec3(8.5f * std::cos(angle), 3.3f * std::sin(0.5f * a + 1.0f),
+                          8.5f * std::sin(angle));
+    light.spotDirection = (c - light.position).normalized();
+}
+
+void SceneBubblesOfLife::render(int /*timeMs*/, int frameDeltaMs) {
+    animate(frameDeltaMs);
+    drawPicture();
+}
+
+void SceneBubblesOfLife::drawPicture() {
+    ScreenEffects* effects = engine->screenEffects;
+    if (!effects) return;
+    const int b = effects->workSlotBase;
+
+    // Halo source: the bright surfaces (slot 1) at quarter size, blurred.
+    effects->useSmallTextures = 1;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
+    effects->useSmallTextures = 1;
+    effects->grab(b + 1);
+
+    camera->applySmall();
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    effects->blur(b + 1, 0.45f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
+    effects->grab(b);
+    camera->restore();
+
+    // The picture itself, with shadows composited through the screen effects.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
+
+    // The halo on top.
+    camera->apply();
+    effects->useSmallTextures = 1;
+    glDisable(GL_DEPTH_TEST);
+    effects->drawGrab(b, kBlendAdditive);
+    camera->restore();
+    effects->useSmallTextures = 0;
+}

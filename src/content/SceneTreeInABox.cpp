@@ -1,0 +1,255 @@
+#include "content/SceneTreeInABox.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/Random.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+namespace {
+
+const char* const kCameraName = "SceneTreeInABox.camera0";
+
+// Blend mode of ScreenEffects::drawGrab that adds the slot to the frame buffer.
+const int kBlendAdditive = 2;
+
+GLuint textureNamed(Engine* engine, const char* name) {
+    return engine->textures ? engine->textures->textureId(name) : 0;
+}
+
+Surface makeSurface(const Vec3& scale, bool castsShadow) {
+    Surface s;
+    s.colourBias = Vec3(0.0f, 0.0f, 0.0f);
+    s.alphaBias = 1.0f;
+    s.colourScale = scale;
+    s.alphaScale = 1.0f;
+    s.castsShadow = castsShadow;
+    return s;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = texture;
+    s.unitCubeMap[unit] = cubeMap;
+    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
+}
+
+// Puts the description into the object's slot, leaving slot 0 current.
+void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
+    o.currentSurface = slot;
+    o.setSurface(s);
+    o.currentSurface = 0;
+}
+
+// One of the spot centre's coordinates, evenly over -12.5 ... 12.5.
+float spotCoordinate() {
+    return static_cast<float>(demoRand()) / static_cast<float>(demoRandMax) *
+               (2.0f * SceneTreeInABox::kSpotRange) -
+           SceneTreeInABox::kSpotRange;
+}
+
+}  // namespace
+
+SceneTreeInABox::SceneTreeInABox(Engine* e, const std::string& title)
+    : Scene(title), engine(e), camera(nullptr) {
+    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
+    // A second scene of this class shares the first one's camera rather than having none.
+    if (!camera) camera = engine->findCamera(kCameraName);
+    camera->position = Vec3(0.0f, 0.0f, -5.0f);
+
+    shape.halfX = shape.halfY = shape.halfZ = 1.0f;
+    shape.flipWinding = false;
+
+    // The spots are drawn from the shared sequence; a scene built later may reseed it.
+    demoSeed(21);
+
+    const GLuint billbig = textureNamed(engine, "billbig");
+    const GLuint whitered = textureNamed(engine, "whitered");
+
+    Surface wallLit = makeSurface(Vec3(0.75f, 0.5f, 0.4f), true);
+    setUnit(wallLit, 0, kUnitModulate, textureNamed(engine, "bluedist"), false);
+    setUnit(wallLit, 1, kUnitModulate, billbig, false);
+    setUnit(wallLit, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
+    wallLit.texScaleU[0] = wallLit.texScaleV[0] = 0.5f;
+
+    Surface wallBloom = makeSurface(Vec3(1.0f, 0.7f, 0.4f), true);
+    setUnit(wallBloom, 0, kUnitModulate, textureNamed(engine, "black"), false);
+    setUnit(wallBloom, 1, kUnitModulate, billbig, false);
+    setUnit(wallBloom, 2, kUnitAdd, textureNamed(engine, "cubemap.billred"), true);
+    wallBloom.texScaleU[0] = wallBloom.texScaleV[0] = 2.0f;
+
+    Surface lampLit = makeSurface(Vec3(1.0f, 1.0f, 1.0f), false);
+    setUnit(lampLit, 0, kUnitModulate, whitered, false);
+    Surface lampABloom = makeSurface(Vec3(3.0f, 3.0f, 3.0f), false);
+    setUnit(lampABloom, 0, kUnitAdd, whitered, false);
+    Surface lampBBloom = makeSurface(Vec3(0.2f, 0.2f, 0.35f), false);
+    setUnit(lampBBloom, 0, kUnitAdd, whitered, false);
+
+    // The box, rebuilt at full size with its faces turned inwards.
+    box = renderer.addBox(30, 4, wallLit, true);
+    shape.halfX = shape.halfY = shape.halfZ = kBoxHalf;
+    shape.flipWinding = true;
+    SceneObject& walls = *renderer.object(box);
+    walls.buildBox(30, 4, shape, true);
+    renderer.retexture(box, 2.0f);
+    setSurfaceSlot(walls, 1, wallBloom);
+
+    shape.halfX = shape.halfY = shape.halfZ = 1.0f;
+    shape.flipWinding = false;
+    periodLatch = false;
+
+    LightSettings light;
+    light.isLight = true;
+    light.positional = true;
+    for (int i = 0; i < 3; ++i) {
+        light.lightAmbient[i] = 0.0f;
+        light.lightSpecular[i] = 0.0f;
+    }
+    light.lightAmbient[3] = light.lightSpecular[3] = 1.0f;
+    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    light.spotExponent = 100.0f;
+    light.spotCutoff = 90.0f;
+    light.constantAttenuation = 0.0f;
+    light.linearAttenuation = 0.01f;
+    light.quadraticAttenuation = 0.0f;
+    light.castsShadows = true;
+    light.shadowMapSize = 256;
+
+    // Warm lamp A, cool lamp B.
+    const float warm[4] = {1.0f, 0.7f, 0.5f, 1.0f};
+    const float cool[4] = {0.5f, 0.7f, 1.0f, 1.0f};
+    for (int i = 0; i < 4; ++i) light.lightDiffuse[i] = warm[i];
+    lampA = renderer.addLight(light, 256, 256);
+    for (int i = 0; i < 4; ++i) light.lightDiffuse[i] = cool[i];
+    lampB = renderer.addLight(light, 256, 256);
+
+    SceneObject& a = *renderer.object(lampA);
+    a.buildBlob(1.0f, 7, 7, shape, true);
+    setSurfaceSlot(a, 1, lampABloom);
+    setSurfaceSlot(a, 0, lampLit);
+    SceneObject& b = *renderer.object(lampB);
+    b.buildBlob(1.0f, 7, 7, shape, true);
+    setSurfaceSlot(b, 1, lampBBloom);
+    setSurfaceSlot(b, 0, lampLit);
+}
+
+SceneTreeInABox::~SceneTreeInABox() = default;
+
+Vec3 SceneTreeInABox::lampPosition(float t) {
+    const float a = t * 4.0f * 0.25f - 7.0f + 4.0f;
+    return Vec3(2.5f * std::cos(a), 2.5f * std::sin(t * 0.25f - 2.0f + 3.0f), 5.5f * std::sin(a));
+}
+
+Vec3 SceneTreeInABox::aimPoint(float t) {
+    return Vec3(10.0f * std::cos(0.145f * t), 10.0f * std::sin(0.45f * t),
+                10.0f + 5.0f * std::sin(0.95f * t));
+}
+
+float SceneTreeInABox::bloomStrength(float t) {
+    FadeCurve curve;
+    curve.start = 0.0f;
+    curve.length = 2.0f;
+    return curve.fadeIn(t, 7.0f, 0.1f);
+}
+
+void SceneTreeInABox::chooseSpot() {
+    coveredFaces.clear();
+    selectedVertices.clear();
+    vertexWeights.clear();
+    selectionDone = true;
+    // The first draw gives y.
+    const float y = spotCoordinate();
+    const float x = spotCoordinate();
+    spotCentre = Vec3(x, y, kBoxHalf);
+    renderer.object(box)->selectSphere(coveredFaces, selectedVertices, vertexWeights, spotCentre,
+                                       kSpotRadius);
+    pushVector = Vec3(0.0f, 0.0f, 8.0f);
+}
+
+float SceneTreeInABox::animate(int frameDeltaMs) {
+    localTime += frameDeltaMs;
+    const float t = static_cast<float>(localTime) / 1000.0f;
+    const float dt = static_cast<float>(frameDeltaMs) / 1000.0f;
+
+    Vec3 eye = Vec3(0.0f, 2.0f, -5.0f).rotatedAbout(0, 0.35f * t).rotatedAbout(2, 0.13f * t);
+    eye.z -= 12.0f;
+    camera->position = eye;
+
+    if (!selectionDone) chooseSpot();
+
+    // The first frames of each period ask for the next spot (chosen on the following frame).
+    const int c = localTime;
+    if (c % kPeriodMs < kLatchWindowMs && !periodLatch) {
+        selectionDone = false;
+        periodLatch = true;
+    }
+    if (c % kPeriodMs >= kLatchWindowMs) periodLatch = false;
+
+    // The current spot rises towards the viewer, most at its centre.
+    Vec3 push = pushVector;
+    SceneObject& walls = *renderer.object(box);
+    walls.displaceVertices(selectedVertices, -2.0f * dt, push, true, vertexWeights);
+    renderer.retexture(box, 4.0f);
+
+    camera->direction = Vec3(0.0f, 0.0f, 10.0f) - camera->position;
+
+    const Vec3 aim = aimPoint(t);
+    SceneObject& a = *renderer.object(lampA);
+    a.position = lampPosition(t);
+    a.spotDirection = (aim - a.position).normalized();
+    SceneObject& b = *renderer.object(lampB);
+    b.position = lampPosition(t + 2.0f);
+    b.spotDirection = (aim - b.position).normalized();
+
+    return bloomStrength(t);
+}
+
+void SceneTreeInABox::render(int /*timeMs*/, int frameDeltaMs) {
+    glEnable(GL_DEPTH_TEST);
+    const float bloom = animate(frameDeltaMs);
+    drawPicture(bloom);
+}
+
+void SceneTreeInABox::drawPicture(float bloom) {
+    ScreenEffects* effects = engine->screenEffects;
+    if (!effects) return;
+    const int b = effects->workSlotBase;
+
+    // Bloom source: the bright surfaces (slot 1) at quarter size.
+    effects->useSmallTextures = 1;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
+    effects->useSmallTextures = 1;
+    effects->grab(b + 1);
+
+    // Blurred, the more the further the fade-in has come.
+    camera->applySmall();
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    effects->blur(b + 1, 0.7f * bloom, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
+    effects->grab(b);
+    camera->restore();
+
+    // The picture itself, with shadows composited through the screen effects.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    glEnable(GL_DEPTH_TEST);
+    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
+
+    // The bloom on top.
+    camera->apply();
+    effects->useSmallTextures = 1;
+    glDisable(GL_DEPTH_TEST);
+    effects->drawGrab(b, kBlendAdditive);
+    camera->restore();
+    effects->useSmallTextures = 0;
+}

@@ -1,0 +1,253 @@
+#include "content/SceneVerdanth.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+namespace {
+
+const char* const kCameraName = "SceneVerdanth.camera0";
+
+// Blend mode of ScreenEffects::drawGrab that adds the slot to the frame buffer.
+const int kBlendAdditive = 2;
+// Hann window of the engine's spectrum.
+const int kHannWindow = 3;
+
+GLuint textureNamed(Engine* engine, const char* name) {
+    return engine->textures ? engine->textures->textureId(name) : 0;
+}
+
+Surface makeSurface(const Vec3& bias, const Vec3& scale, bool castsShadow) {
+    Surface s;
+    s.colourBias = bias;
+    s.alphaBias = 1.0f;
+    s.colourScale = scale;
+    s.alphaScale = 1.0f;
+    s.castsShadow = castsShadow;
+    return s;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = texture;
+    s.unitCubeMap[unit] = cubeMap;
+    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
+}
+
+void setUnitZeroScale(Surface& s, float u, float v) {
+    s.texScaleU[0] = u;
+    s.texScaleV[0] = v;
+}
+
+// Puts the description into the object's slot, leaving slot 0 current.
+void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
+    o.currentSurface = slot;
+    o.setSurface(s);
+    o.currentSurface = 0;
+}
+
+}  // namespace
+
+SceneVerdanth::SceneVerdanth(Engine* e, const std::string& title)
+    : Scene(title), engine(e), camera(nullptr) {
+    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
+    // A second scene of this class shares the first one's camera rather than having none.
+    if (!camera) camera = engine->findCamera(kCameraName);
+    camera->position = Vec3(0.0f, 0.0f, -5.0f);
+
+    shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
+    shape.flipWinding = false;
+
+    const Vec3 black(0.0f, 0.0f, 0.0f);
+    const Vec3 white(1.0f, 1.0f, 1.0f);
+    const GLuint billbig = textureNamed(engine, "billbig");
+    const GLuint cubeBill = textureNamed(engine, "cubemap.bill");
+    const GLuint whitered = textureNamed(engine, "whitered");
+
+    // The mass: reddish lizard skin in the picture, a bright orange copy for the bloom.
+    Surface massLit = makeSurface(black, Vec3(1.65f, 0.5f, 0.3f), true);
+    setUnit(massLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinbump"), false);
+    setUnit(massLit, 1, kUnitModulate, billbig, false);
+    setUnit(massLit, 2, kUnitAdd, cubeBill, true);
+    setUnitZeroScale(massLit, 0.3f, 0.3f);
+
+    Surface massBloom = makeSurface(black, Vec3(3.15f, 1.05f, 0.595f), true);
+    setUnit(massBloom, 0, kUnitModulate, billbig, false);
+    setUnit(massBloom, 1, kUnitModulate, billbig, false);
+    setUnit(massBloom, 2, kUnitAdd, cubeBill, true);
+    setUnitZeroScale(massBloom, 0.5f, 0.25f);
+
+    // The enclosing sphere: a dim, flat-lit skin; black in the bloom source.
+    Surface roomLit = makeSurface(Vec3(0.3f, 0.2f, 0.2f), black, false);
+    setUnit(roomLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"), false);
+    setUnit(roomLit, 1, kUnitModulate, billbig, false);
+    setUnitZeroScale(roomLit, 10.0f, 10.0f);
+
+    const Surface roomBloom = makeSurface(black, black, false);
+
+    // The lamp: white with the warm texture added; plain and bright in the bloom source.
+    Surface lampLit = makeSurface(white, black, false);
+    setUnit(lampLit, 0, kUnitAdd, whitered, false);
+    setUnitZeroScale(lampLit, 10.0f, 10.0f);
+
+    Surface lampBloom = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f), false);
+    setUnit(lampBloom, 0, kUnitOff, whitered, false);
+
+    mass = renderer.addBlob(2.5f, 40, 40, massLit, false);
+    setSurfaceSlot(*renderer.object(mass), 1, massBloom);
+
+    // Built outward first, then rebuilt with inward faces: it is seen from inside.
+    room = renderer.addBlob(25.0f, 8, 8, roomLit, false);
+    shape.flipWinding = true;
+    renderer.object(room)->buildBlob(25.0f, 8, 8, shape, true);
+    setSurfaceSlot(*renderer.object(room), 1, roomBloom);
+
+    LightSettings light;
+    light.isLight = true;
+    light.positional = true;
+    const float ambient[4] = {0.001f, 0.001f, 0.001f, 1.0f};
+    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int i = 0; i < 4; ++i) {
+        light.lightAmbient[i] = ambient[i];
+        light.lightDiffuse[i] = diffuse[i];
+        light.lightSpecular[i] = specular[i];
+    }
+    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    light.spotExponent = 100.0f;
+    light.spotCutoff = 90.0f;
+    light.constantAttenuation = 0.0f;
+    light.linearAttenuation = 0.01f;
+    light.quadraticAttenuation = 0.0f;
+    light.castsShadows = true;
+    light.shadowMapSize = 256;
+    lamp = renderer.addLight(light, 256, 256);
+
+    shape.flipWinding = false;
+    SceneObject& lampObject = *renderer.object(lamp);
+    lampObject.buildBlob(1.0f, 8, 8, shape, true);
+    setSurfaceSlot(lampObject, 1, lampBloom);
+    setSurfaceSlot(lampObject, 0, lampLit);
+
+    for (float& h : history) h = 0.0f;
+    for (float& s : spectrum) s = 0.0f;
+}
+
+SceneVerdanth::~SceneVerdanth() = default;
+
+float SceneVerdanth::growthFalloff(float x) {
+    return x * x * x * (x * (6.0f * x - 15.0f) + 10.0f);
+}
+
+float SceneVerdanth::foldSpectrum(float* s, float* h) {
+    // A bin of exactly 1.0 does not count towards the maximum.
+    float maximum = 0.0f;
+    for (int i = kBandFirst; i <= kBandLast; ++i)
+        if (s[i] != 1.0f && s[i] > maximum) maximum = s[i];
+    if (maximum != 0.0f)
+        for (int i = kBandFirst; i <= kBandLast; ++i) s[i] /= maximum;
+
+    const float keep = 0.85f;
+    float sum = 0.0f;
+    for (int i = kBandFirst; i <= kBandLast; ++i) {
+        h[i] = keep * h[i] + (1.0f - keep) * s[i];
+        sum += h[i];
+    }
+    return sum / static_cast<float>(kBandSize);
+}
+
+Vec3 SceneVerdanth::seekPoint(float t) {
+    Vec3 p(0.4f * t + 3.0f, 0.0f, 0.0f);
+    p = p.rotatedAbout(0, t + 1.34f);
+    p = p.rotatedAbout(1, 2.53f * t - 1.2f);
+    p = p.rotatedAbout(2, 1.23f * t + 3.44f);
+    return p * (0.5f * std::cos(3.7684f * t) + 1.0f);
+}
+
+float SceneVerdanth::selectionRadius(float t) { return std::sin(2.32f * t) + 3.0f; }
+
+void SceneVerdanth::animate(int frameDeltaMs) {
+    localTime += frameDeltaMs;
+    const float t = static_cast<float>(localTime) / 1000.0f;
+    const float dt = static_cast<float>(frameDeltaMs) / 1000.0f;
+
+    engine->getSpectrum(spectrum, kHannWindow, kSpectrumSize, 0);
+    level = foldSpectrum(spectrum, history);
+
+    camera->position = Vec3(0.0f, 0.0f, 3.0f * level - 1.5f * t - 10.0f)
+                           .rotatedAbout(0, 0.45f * t)
+                           .rotatedAbout(2, 0.4f * t);
+
+    SceneObject& m = *renderer.object(mass);
+    m.position = Vec3(0.0f, 0.0f, 0.0f);
+    const float size = 1.5f * level + 1.0f;
+    m.scale = Vec3(size, size, size);
+
+    // Push the vertices near the seek point outwards; nothing ever pulls them back.
+    const Vec3 p = seekPoint(t);
+    selectedFaces.clear();
+    selectedVertices.clear();
+    selectedWeights.clear();
+    m.selectSphere(selectedFaces, selectedVertices, selectedWeights, p, selectionRadius(t));
+    Vec3 push = p.rotatedAbout(2, 0.7f * std::sin(t) + 0.7f);
+    m.displaceVertices(selectedVertices, 1.0f + 5.0f * dt * std::cos(2.3f * t), push, true,
+                       selectedWeights, growthFalloff);
+    renderer.retexture(mass, 2.0f);
+
+    camera->direction = m.position - camera->position;
+
+    SceneObject& l = *renderer.object(lamp);
+    l.position = Vec3(0.5f * std::cos(0.5f * t - 7.0f + 4.0f),
+                      0.3f * std::sin(0.5f * t - 2.0f + 3.0f), 0.0f) +
+                 2.2f * camera->position;
+    l.spotDirection = (m.position - l.position).normalized();
+}
+
+void SceneVerdanth::render(int /*timeMs*/, int frameDeltaMs) {
+    glEnable(GL_DEPTH_TEST);
+    animate(frameDeltaMs);
+    drawPicture();
+}
+
+void SceneVerdanth::drawPicture() {
+    ScreenEffects* effects = engine->screenEffects;
+    if (!effects) return;
+    const int b = effects->workSlotBase;
+
+    // Bloom source: the bright surfaces (slot 1) at quarter size, blurred.
+    effects->useSmallTextures = 1;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
+    effects->useSmallTextures = 1;
+    effects->grab(b + 1);
+
+    camera->applySmall();
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    effects->blur(b + 1, 0.2f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+    effects->grab(b);
+    camera->restore();
+
+    // The picture itself, with shadows composited through the screen effects.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects->useSmallTextures = 0;
+    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
+
+    // The blurred copy on top.
+    camera->apply();
+    effects->useSmallTextures = 1;
+    glDisable(GL_DEPTH_TEST);
+    effects->drawGrab(b, kBlendAdditive);
+    camera->restore();
+    effects->useSmallTextures = 0;
+}
