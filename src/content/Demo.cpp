@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <set>
 
+#include "content/SceneBubblesOfLife.h"
 #include "content/SceneCancerous.h"
 #include "content/SceneFunkyStripes.h"
 #include "content/SceneHangOn.h"
 #include "content/SceneLumerantBudget.h"
 #include "content/ScenePreCookedThoughts.h"
 #include "content/SceneSpectralSleep.h"
+#include "content/SceneTreeInABox.h"
+#include "content/SceneVerdanth.h"
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
 
@@ -162,7 +165,10 @@ Scene* Demo::createScene(int index) {
     case kCancerous: return new SceneCancerous(this, kSceneTitles[index]);
     case kSpectralSleep: return new SceneSpectralSleep(this, kSceneTitles[index]);
     case kLumerantBudget: return new SceneLumerantBudget(this, kSceneTitles[index]);
-    default: return new DefaultScene(this, kSceneTitles[index]);
+    case kVerdanth: return new SceneVerdanth(this, kSceneTitles[index]);
+    case kTreeInABox: return new SceneTreeInABox(this, kSceneTitles[index]);
+    case kBubblesOfLife: return new SceneBubblesOfLife(this, kSceneTitles[index]);
+    default: return nullptr;
     }
 }
 
