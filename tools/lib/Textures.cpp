@@ -370,17 +370,25 @@ Image makeDotGrid(int w, int h, TextRaster&) {
     return img;
 }
 
+// The sprites of the text parts' drifting ring: 30 of them, each over a large part of the
+// screen and drawn at half alpha, so the image is a dim, smoky blue-grey cloud with soft
+// edges rather than a bright glow (bright sprites would wash the whole frame out to white).
 Image makeGlowSprite(int w, int h, TextRaster&) {
-    Image img(w, h, rgb(1, 1, 1, 0));
+    Image img(w, h, rgb(0, 0, 0, 0));
+    PeriodicNoise smoke(311), wisps(312);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             float dx = (x + 0.5f - 0.5f * w) / (0.5f * w), dy = (y + 0.5f - 0.5f * h) / (0.5f * h);
             float r = std::sqrt(dx * dx + dy * dy);
             if (r >= 1.0f) continue;
-            float a = std::exp(-4.0f * r * r) * (1.0f - r);
-            // A slightly cooler rim around a white core.
-            float core = std::exp(-12.0f * r * r);
-            img.at(x, y) = rgb(0.86f + 0.14f * core, 0.92f + 0.08f * core, 1.0f, clamp01(a));
+            const float u = static_cast<float>(x) / w, v = static_cast<float>(y) / h;
+            const float cloud = 0.5f + 0.5f * smoke.fbm(u, v, 3, 3, 5);
+            const float wisp = 0.5f + 0.5f * wisps.fbm(u, v, 6, 6, 3);
+            const float falloff = std::exp(-3.0f * r * r) * (1.0f - r);
+            const float a = falloff * (0.35f + 0.65f * cloud);
+            const float light = 0.6f + 0.4f * wisp;
+            img.at(x, y) = rgb(0.07f * light + 0.02f, 0.09f * light + 0.03f, 0.15f * light + 0.05f,
+                               clamp01(0.85f * a));
         }
     return img;
 }
