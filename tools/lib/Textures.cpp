@@ -339,19 +339,27 @@ Image makeTurbulenceHigh(int w, int h, TextRaster&) { return turbulenceImage(w, 
 Image makeBlack(int w, int h, TextRaster&) { return Image(w, h, rgb(0, 0, 0)); }
 Image makeWhite(int w, int h, TextRaster&) { return Image(w, h, rgb(1, 1, 1)); }
 
-Image makeLightSpot(int w, int h, TextRaster&) {
+// A round light spot, (1 - r^2)^power scaled by peak; it reaches zero two pixels inside the
+// border, so clamped sampling stays black.
+static Image lightSpot(int w, int h, float power, float peak) {
     Image img(w, h);
-    // The spot reaches zero two pixels inside the border, so clamped sampling stays black.
     float radius = 0.5f * std::min(w, h) - 2.0f;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             float dx = (x + 0.5f - 0.5f * w) / radius, dy = (y + 0.5f - 0.5f * h) / radius;
             float r2 = dx * dx + dy * dy;
-            float v = r2 >= 1.0f ? 0.0f : (1.0f - r2) * (1.0f - r2);
+            float v = r2 >= 1.0f ? 0.0f : peak * std::pow(1.0f - r2, power);
             img.at(x, y) = rgb(v, v, v);
         }
     return img;
 }
+
+// The spot lights' projected pattern: broad, full strength.
+Image makeLightSpot(int w, int h, TextRaster&) { return lightSpot(w, h, 2.0f, 1.0f); }
+
+// The bright face of the reflection cube maps, added onto every shiny surface: a tighter,
+// dimmer highlight, so reflections read as a lamp rather than flooding the surface white.
+Image makeReflectionSpot(int w, int h, TextRaster&) { return lightSpot(w, h, 5.0f, 0.75f); }
 
 Image makeDotGrid(int w, int h, TextRaster&) {
     const int cells = 8;
@@ -528,7 +536,7 @@ const std::vector<TextureSpec>& textureTable() {
         // black, bill and pilkut are faces of cube maps together: one square size.
         {"black.png", 256, 256, false, true, makeBlack},
         {"white.png", 64, 64, false, true, makeWhite},
-        {"bill.png", 256, 256, false, false, makeLightSpot},
+        {"bill.png", 256, 256, false, false, makeReflectionSpot},
         {"billbig.png", 512, 512, false, false, makeLightSpot},
         {"pilkut.png", 256, 256, false, true, makeDotGrid},
         {"plexi.png", 512, 512, true, false, makeLogoPlate},

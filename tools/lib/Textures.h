@@ -36,6 +36,7 @@ Image makeTurbulenceHigh(int w, int h, TextRaster&);
 Image makeBlack(int w, int h, TextRaster&);
 Image makeWhite(int w, int h, TextRaster&);
 Image makeLightSpot(int w, int h, TextRaster&);
+Image makeReflectionSpot(int w, int h, TextRaster&);
 Image makeDotGrid(int w, int h, TextRaster&);
 Image makeGlowSprite(int w, int h, TextRaster&);
 Image makeTitlePlate(int w, int h, TextRaster&);
