@@ -99,3 +99,21 @@ TEST_F(LoadingScreenGlTest, OnTheLoadingThreadItLeavesTheEngineTexturesAlone) {
     EXPECT_TRUE(glIsTexture(engineFont));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
+
+TEST_F(LoadingScreenGlTest, AnimatesWhileContentLoadsAndDrawsNothingOnceStopped) {
+    textscene::ImageFolder images({"font2.png"});
+    ASSERT_TRUE(images.ok());
+    WindowlessEngine engine;
+    LoadingThread loading;
+    if (!loading.start(&engine, &makeLoadingScreen)) GTEST_SKIP() << "no second context";
+    EXPECT_TRUE(loading.running());
+    SDL_Delay(450);  // content loading that takes a while: the animation runs meanwhile
+    loading.stop();
+    EXPECT_FALSE(loading.running());
+    const int drawn = loading.framesDrawn();
+    EXPECT_GE(drawn, 5);   // 40 ms a frame
+    EXPECT_LE(drawn, 13);
+    SDL_Delay(200);
+    EXPECT_EQ(loading.framesDrawn(), drawn);  // no loading frame after stop
+    loading.stop();  // a second stop is harmless
+}

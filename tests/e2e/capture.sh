@@ -12,6 +12,14 @@ check "the frame has the window's size" bash -c "identify '$TMP/a/frame-000000.p
 mean=$(convert "$TMP/a/frame-000001.png" -colorspace gray -format '%[fx:mean]' info:)
 check "after the score the frame is black (mean $mean)" awk -v m="$mean" 'BEGIN { exit !(m < 0.001) }'
 
+# The opening of the score in one run: the text parts show where they are scheduled.
+"$VERDANTH" --capture "$TMP/open" --from 0 --to 15100 --fps 2 -res:320 >/dev/null
+for ms in 2000 3500 4500 9000 15000; do
+  frame=$(printf "%s/open/frame-%06d.png" "$TMP" $((ms / 500)))
+  mean=$(convert "$frame" -colorspace gray -format '%[fx:mean]' info:)
+  check "the frame at $ms ms is not blank (mean $mean)" awk -v m="$mean" 'BEGIN { exit !(m > 0.03) }'
+done
+
 "$VERDANTH" --capture "$TMP/b" --from 2000 --to 2300 --fps 10 -res:320 >/dev/null
 "$VERDANTH" --capture "$TMP/c" --from 2000 --to 2300 --fps 10 -res:320 >/dev/null
 check "two captures of one range give identical files" diff -r "$TMP/b" "$TMP/c"
