@@ -9,7 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <map>
+#include <algorithm>
 #include <set>
 #include <cstdio>
 #include <cstdlib>
@@ -148,6 +148,25 @@ long peakMemoryKiB() {
     return usage.ru_maxrss;
 }
 
+long residentMemoryKiB() {
+    long pages = 0, resident = 0;
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (f == nullptr) return 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// What the benchmark keeps of one scene: its frame times, and the resident memory once it has
+// run for a while (2 s of its time on screen) and at its last frame, so that growth shows.
+struct SceneBench {
+    std::string name;
+    std::vector<double> frameMs;
+    int firstMs = 0;
+    long settledKiB = -1;
+    long lastKiB = 0;
+};
+
 int bench(const Options& o) {
     // With --bench=json standard output carries the JSON alone; the progress lines of loading
     // go to the error stream instead.
@@ -160,23 +179,31 @@ int bench(const Options& o) {
     Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
               false, o.musicWanted);
     loadOffline(demo);
-    const OfflineRange range = rangeOf(o);
-    // Frame times of the whole run and of every scene drawn in the frame, in score order.
+    // Every scene drawn in a frame is charged that frame's time; scenes in score order.
     std::vector<double> all;
-    std::vector<std::string> names;
-    std::map<std::string, std::vector<double>> perScene;
-    runOffline(demo, range, [&](int, int t, double ms) {
+    std::vector<SceneBench> scenes;
+    runOffline(demo, rangeOf(o), [&](int, int t, double ms) {
         all.push_back(ms);
+        const long rss = residentMemoryKiB();
         std::set<std::string> seen;
         for (const Scene* scene : demo.planFrame(t).scenes) {
             if (!seen.insert(scene->name).second) continue;
-            if (perScene.find(scene->name) == perScene.end()) names.push_back(scene->name);
-            perScene[scene->name].push_back(ms);
+            auto it = std::find_if(scenes.begin(), scenes.end(),
+                                   [&](const SceneBench& b) { return b.name == scene->name; });
+            if (it == scenes.end()) {
+                scenes.push_back(SceneBench{scene->name, {}, t, -1, 0});
+                it = scenes.end() - 1;
+            }
+            it->frameMs.push_back(ms);
+            if (it->settledKiB < 0 && t - it->firstMs >= 2000) it->settledKiB = rss;
+            it->lastKiB = rss;
         }
         return true;
     });
     const long memory = peakMemoryKiB();
+    auto growth = [](const SceneBench& b) { return b.settledKiB < 0 ? 0 : b.lastKiB - b.settledKiB; };
     const FrameStats whole = computeFrameStats(all);
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     if (o.benchJson) {
         auto stats = [](const FrameStats& s) {
             char text[200];
@@ -186,30 +213,30 @@ int bench(const Options& o) {
                           s.frames, s.mean, s.median, s.p95, s.worst);
             return std::string(text);
         };
-        std::fprintf(out, "{\n  \"width\": %d, \"height\": %d, \"fps\": %d, \"from_ms\": %d, \"to_ms\": %d,\n",
-                    demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs);
-        std::fprintf(out, "  \"renderer\": \"%s\",\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-        std::fprintf(out, "  \"scenes\": [\n");
-        for (size_t i = 0; i < names.size(); ++i)
-            std::fprintf(out, "    {\"name\": \"%s\", %s}%s\n", names[i].c_str(),
-                        stats(computeFrameStats(perScene[names[i]])).c_str(),
-                        i + 1 < names.size() ? "," : "");
-        std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld\n}\n", stats(whole).c_str(),
-                    memory);
+        std::fprintf(out, "{\n  \"width\": %d, \"height\": %d, \"fps\": %d, \"from_ms\": %d, "
+                          "\"to_ms\": %d,\n  \"renderer\": \"%s\",\n  \"scenes\": [\n",
+                     demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs, renderer);
+        for (size_t i = 0; i < scenes.size(); ++i)
+            std::fprintf(out, "    {\"name\": \"%s\", %s, \"memory_growth_kib\": %ld}%s\n",
+                         scenes[i].name.c_str(), stats(computeFrameStats(scenes[i].frameMs)).c_str(),
+                         growth(scenes[i]), i + 1 < scenes.size() ? "," : "");
+        std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld\n}\n",
+                     stats(whole).c_str(), memory);
         std::fclose(out);
         return 0;
     }
-    std::fprintf(out, "bench: %d x %d, %d fps, %d to %d ms, %s\n", demo.windowWidth, demo.windowHeight,
-                o.fps, o.fromMs, o.toMs, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    std::fprintf(out, "%-34s %7s %9s %9s %9s %9s\n", "scene", "frames", "mean ms", "median", "p95",
-                "worst");
-    auto row = [](const std::string& name, const FrameStats& s) {
-        std::printf("%-34s %7d %9.2f %9.2f %9.2f %9.2f\n", name.c_str(), s.frames, s.mean, s.median,
-                    s.p95, s.worst);
+    std::printf("bench: %d x %d, %d fps, %d to %d ms, %s\n", demo.windowWidth, demo.windowHeight,
+                o.fps, o.fromMs, o.toMs, renderer);
+    std::printf("%-34s %7s %9s %9s %9s %9s %11s\n", "scene", "frames", "mean ms", "median", "p95",
+                "worst", "growth KiB");
+    auto row = [](const std::string& name, const FrameStats& s, const std::string& grown) {
+        std::printf("%-34s %7d %9.2f %9.2f %9.2f %9.2f %11s\n", name.c_str(), s.frames, s.mean,
+                    s.median, s.p95, s.worst, grown.c_str());
     };
-    for (const std::string& name : names) row(name, computeFrameStats(perScene[name]));
-    row("whole run", whole);
-    std::fprintf(out, "peak memory: %.1f MiB\n", static_cast<double>(memory) / 1024.0);
+    for (const SceneBench& b : scenes)
+        row(b.name, computeFrameStats(b.frameMs), std::to_string(growth(b)));
+    row("whole run", whole, "");
+    std::printf("peak memory: %.1f MiB\n", static_cast<double>(memory) / 1024.0);
     return 0;
 }
 
