@@ -15,21 +15,15 @@
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
 
-namespace {
-
-int largestPowerOfTwoNotAbove(int value) {
+int powerOfTwoTextureSize(int renderSize, bool exactRenderSize) {
     int p = 1;
-    while (p <= value / 2) p *= 2;
+    if (exactRenderSize) {
+        while (p < renderSize) p *= 2;
+    } else {
+        while (p <= renderSize / 2) p *= 2;
+    }
     return p;
 }
-
-int smallestPowerOfTwoNotBelow(int value) {
-    int p = 1;
-    while (p < value) p *= 2;
-    return p;
-}
-
-}  // namespace
 
 Engine::Engine(const std::string& captionText, int winWidth, int winHeight, int rWidth,
                int rHeight, bool exactRenderSize, int depth, bool full, bool extra, bool music)
@@ -68,12 +62,9 @@ Engine::Engine(const std::string& captionText, int winWidth, int winHeight, int 
         std::exit(4);
     }
 
-    if (exactRenderSize) {
-        textureWidth = smallestPowerOfTwoNotBelow(renderWidth);
-        textureHeight = smallestPowerOfTwoNotBelow(renderHeight);
-    } else {
-        textureWidth = largestPowerOfTwoNotAbove(renderWidth);
-        textureHeight = largestPowerOfTwoNotAbove(renderHeight);
+    textureWidth = powerOfTwoTextureSize(renderWidth, exactRenderSize);
+    textureHeight = powerOfTwoTextureSize(renderHeight, exactRenderSize);
+    if (!exactRenderSize) {
         renderWidth = textureWidth;
         renderHeight = textureHeight;
     }

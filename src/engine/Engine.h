@@ -46,6 +46,10 @@ struct FramePlan {
     int slotsNeeded = 0;               // scene and effect slots written this frame
 };
 
+// The power-of-two texture size for a render size: the smallest not below it when the render
+// size is kept exactly, else the largest not above it (which then becomes the render size).
+int powerOfTwoTextureSize(int renderSize, bool exactRenderSize);
+
 // Where the demo clock comes from.
 enum class ClockSource {
     Stopwatch,  // no music: a millisecond stopwatch

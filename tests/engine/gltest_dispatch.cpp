@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "engine/Engine.h"
+#include "engine/GlCaps.h"
 #include "render/ScreenEffects.h"
 #include "support/GlTestWindow.h"
 
@@ -194,4 +195,30 @@ TEST_F(DispatchTest, BlurEffectSpreadsTheSceneAndSeekedFramesTakeTheFullJump) {
     e.renderFrame();
     EXPECT_EQ(e.frameDeltaMs, 5000);
     EXPECT_EQ(scene->localTime, 0 + 500 + 5000);
+}
+
+TEST_F(DispatchTest, WindowSizesRenderSizesAndTheProjectionAspect) {
+    TestEngine e(1280, 1024);
+    EXPECT_EQ(e.renderWidth, 1024);
+    EXPECT_EQ(e.renderHeight, 1024);
+    EXPECT_EQ(e.smallViewWidth, 256);
+    EXPECT_EQ(e.smallTextureHeight, 256);
+    // The projection keeps the window's aspect whatever the render size: m[5] / m[0] = aspect.
+    GLfloat m[16];
+    glMatrixMode(GL_PROJECTION);
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    glMatrixMode(GL_MODELVIEW);
+    EXPECT_NEAR(m[5] / m[0], 1.25f, 1e-5f);
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 1024);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    GLint alphaBits = 0;
+    glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
+    EXPECT_EQ(alphaBits, 8);
+    EXPECT_TRUE(glCaps.supportsMultitexture);
+    EXPECT_GE(glCaps.maxTextureUnits, 3);
 }

@@ -148,3 +148,17 @@ TEST(DispatchPlan, TheWholeScoreGivesItsLayerStacks) {
     EXPECT_EQ(demo.sceneById(17 + 5)->name, "virtual5_Funky Stripes");
     EXPECT_EQ(demo.sceneById(17)->name, "virtual0_Hang On With Us");
 }
+
+TEST(RenderSizing, EveryWindowSizeOfTheTableRendersAtAPowerOfTwoInside) {
+    const int table[][4] = {{800, 600, 512, 512},  {640, 480, 512, 256},   {1024, 768, 1024, 512},
+                            {1280, 1024, 1024, 1024}, {320, 240, 256, 128}, {512, 384, 512, 256}};
+    for (const auto& row : table) {
+        EXPECT_EQ(powerOfTwoTextureSize(row[0], false), row[2]) << row[0];
+        EXPECT_EQ(powerOfTwoTextureSize(row[1], false), row[3]) << row[1];
+    }
+    // Kept exactly: the texture covers the render size.
+    EXPECT_EQ(powerOfTwoTextureSize(600, true), 1024);
+    EXPECT_EQ(powerOfTwoTextureSize(512, true), 512);
+    EXPECT_EQ(powerOfTwoTextureSize(1, true), 1);
+    EXPECT_EQ(powerOfTwoTextureSize(1, false), 1);
+}
