@@ -122,6 +122,9 @@ public:
         // Two iterations per sample: each runs at twice the rate.
         float fc = cutoffHz < kSampleRate * 0.45f ? cutoffHz : kSampleRate * 0.45f;
         f_ = 2.0f * std::sin(kPi * fc / (2.0f * kSampleRate));
+        // The loop is stable only while f < 2 - q: very high cutoffs are held just below that.
+        float fMax = 0.95f * (2.0f - q);
+        if (f_ > fMax) f_ = fMax;
         q_ = q;
     }
     void process(float in) {

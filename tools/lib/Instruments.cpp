@@ -27,9 +27,12 @@ Pan panPosition(float position) {
 
 void addMono(Stereo& bus, int64_t start, const std::vector<float>& mono, Pan pan) {
     int64_t n = room(bus, start, static_cast<int64_t>(mono.size()));
+    // Whatever is left of a sound at the end of its buffer fades out over 10 ms instead of stopping.
+    const int64_t total = static_cast<int64_t>(mono.size()), fade = std::min<int64_t>(total, seconds(0.01f));
     for (int64_t i = 0; i < n; ++i) {
-        bus.left[start + i] += mono[i] * pan.left;
-        bus.right[start + i] += mono[i] * pan.right;
+        float g = i >= total - fade ? static_cast<float>(total - i) / fade : 1.0f;
+        bus.left[start + i] += mono[i] * pan.left * g;
+        bus.right[start + i] += mono[i] * pan.right * g;
     }
 }
 
@@ -61,7 +64,7 @@ void renderKick(Stereo& bus, int64_t start, float velocity) {
 }
 
 void renderSnare(Stereo& bus, int64_t start, float velocity, uint32_t seed) {
-    int64_t n = room(bus, start, seconds(0.35f));
+    int64_t n = room(bus, start, seconds(0.7f));
     if (n <= 0) return;
     std::vector<float> out(n);
     SineOsc t1, t2;
@@ -88,7 +91,7 @@ void renderSnare(Stereo& bus, int64_t start, float velocity, uint32_t seed) {
 }
 
 void renderClap(Stereo& bus, int64_t start, float velocity, uint32_t seed) {
-    int64_t n = room(bus, start, seconds(0.4f));
+    int64_t n = room(bus, start, seconds(0.7f));
     if (n <= 0) return;
     std::vector<float> out(n);
     WhiteNoise noise(seed);
@@ -203,7 +206,8 @@ void renderShaker(Stereo& bus, int64_t start, float velocity, uint32_t seed) {
 }
 
 void renderCrash(Stereo& bus, int64_t start, float velocity, uint32_t seed) {
-    int64_t n = room(bus, start, seconds(3.0f));
+    const int64_t total = seconds(3.5f), fade = seconds(0.2f);
+    int64_t n = room(bus, start, total);
     if (n <= 0) return;
     WhiteNoise nl(seed), nr(seed ^ 0x5bd1e995u);
     Svf hl, hr;
@@ -217,7 +221,7 @@ void renderCrash(Stereo& bus, int64_t start, float velocity, uint32_t seed) {
         hl.process(nl.next() + m);
         hr.process(nr.next() + m);
         float attack = std::min(1.0f, static_cast<float>(i) / 88.0f);
-        float g = 0.12f * velocity * env * attack;
+        float g = 0.12f * velocity * env * attack * std::min(1.0f, static_cast<float>(total - i) / fade);
         bus.left[start + i] += hl.high() * g;
         bus.right[start + i] += hr.high() * g;
         env *= coef;
@@ -247,7 +251,7 @@ void renderRiser(Stereo& bus, int64_t start, int64_t length, float velocity, uin
 }
 
 void renderBass(Stereo& bus, int64_t start, int64_t length, float note, float velocity, float cutoffHz) {
-    const int64_t release = seconds(0.05f);
+    const int64_t release = seconds(0.15f);
     int64_t n = room(bus, start, length + release);
     if (n <= 0) return;
     std::vector<float> out(n);
@@ -338,7 +342,7 @@ void renderPad(Stereo& bus, int64_t start, int64_t length, const int* notes, int
 }
 
 void renderPluck(Stereo& bus, int64_t start, int64_t length, float note, float velocity, float cutoffHz, float pan) {
-    const int64_t tail = seconds(0.25f);
+    const int64_t tail = seconds(0.35f);
     int64_t n = room(bus, start, length + tail);
     if (n <= 0) return;
     std::vector<float> out(n);
@@ -362,8 +366,8 @@ void renderPluck(Stereo& bus, int64_t start, int64_t length, float note, float v
 }
 
 void renderLead(Stereo& bus, int64_t start, int64_t length, float note, float velocity, float cutoffHz) {
-    const int64_t tail = seconds(0.4f);
-    int64_t n = room(bus, start, length + tail);
+    const int64_t tail = seconds(0.9f), total = length + tail, fade = seconds(0.05f);
+    int64_t n = room(bus, start, total);
     if (n <= 0) return;
     std::vector<float> l(n), r(n);
     float hz = midiToHz(note);
@@ -390,7 +394,7 @@ void renderLead(Stereo& bus, int64_t start, int64_t length, float note, float ve
         float sa = a.next(), sb = b.next(), ss = 0.3f * sub.next();
         fl.process(sa * 0.7f + sb * 0.3f + ss);
         fr.process(sa * 0.3f + sb * 0.7f + ss);
-        float e = amp.next() * 0.12f * velocity;
+        float e = amp.next() * 0.12f * velocity * std::min(1.0f, static_cast<float>(total - i) / fade);
         l[i] = fl.low() * e;
         r[i] = fr.low() * e;
     }

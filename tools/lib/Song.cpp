@@ -83,7 +83,7 @@ const std::vector<Section> kSections = {
     {"build",        79,    95,    1,   1,   1,   1,   1,   0.8, 0.6, 0.6, B::OffBeat,   1,     0.8,  1600, 4200, 0.9, 2200, 6000, -1, 0,   F::None, -2.5f, 0.0f},
     {"verdanth",     95,    110,   0,   1,   1,   1,   1,   1,   0.8, 0.4, B::Rolling,   1,     0.85, 3000, 3500, 1,   4000, 5000, -1, 0,   F::Break, 0.0f, 0.0f},
     {"drop",         110,   135,   0,   1,   1,   1,   1,   1,   0.8, 0.3, B::Rolling,   1,     0.9,  3500, 3500, 0.9, 4500, 4500, 0,  1,   F::SnareRoll, 0.5f, 0.5f},
-    {"breakdown",    135,   151,   0,   0,   0.35, 0,  0,   0,   0.5, 1,   B::Long,      0.7,   1,    1200, 2400, 0.55, 1000, 2400, 0, 0.55, F::None, -5.0f, -4.5f},
+    {"breakdown",    135,   151,   0,   0,   0.35, 0,  0,   0,   0.5, 1,   B::Long,      0.7,   1,    1200, 2400, 0.55, 1000, 2400, 0, 0.55, F::None, -2.5f, -2.5f},
     {"rebuild",      151,   164.5, 0,   0.85, 0.7, 1,  0.5, 0.6, 0.5, 1,   B::OffBeat,   0.9,   0.85, 2000, 2800, 0.8, 2400, 5000, -1, 0,   F::SnareRoll, -4.0f, -1.5f},
     {"melodic",      164.5, 191,   0,   1,   1,   1,   0.6, 0.8, 0.5, 0.4, B::OffBeat,   1,     0.8,  2500, 2800, 0.55, 3000, 3500, 0, 0.9, F::SnareRoll, -1.5f, -1.5f},
     {"greetings",    191,   208,   1,   1,   1,   1,   0.8, 1,   0.6, 0.4, B::OffBeat,   1,     0.8,  2600, 3000, 0.8, 3500, 4500, 1,  0.9, F::Break, -1.0f, -0.5f},
@@ -437,7 +437,7 @@ Stereo renderSong(float seconds, float targetLufs, MasterReport* report) {
     }
     compress(a, -14.0f, 2.0f, 0.010f, 0.100f, kSampleRate);
     // Vorbis encoding overshoots a limited signal by up to about 1 dB: keep room for it.
-    const float ceilingDb = -2.5f;
+    const float ceilingDb = -2.8f;
     Stereo out;
     float gainDb = 0.0f;
     double lufs = integratedLoudness(a, kSampleRate);

@@ -386,7 +386,8 @@ Image makeGlowSprite(int w, int h, TextRaster&) {
     PeriodicNoise smoke(311), wisps(312);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            float dx = (x + 0.5f - 0.5f * w) / (0.5f * w), dy = (y + 0.5f - 0.5f * h) / (0.5f * h);
+            // Fully transparent from one pixel inside the border on: clamped sampling shows no edge.
+            float dx = (x + 0.5f - 0.5f * w) / (0.5f * w - 1.0f), dy = (y + 0.5f - 0.5f * h) / (0.5f * h - 1.0f);
             float r = std::sqrt(dx * dx + dy * dy);
             if (r >= 1.0f) continue;
             const float u = static_cast<float>(x) / w, v = static_cast<float>(y) / h;
