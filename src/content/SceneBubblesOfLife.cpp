@@ -7,7 +7,6 @@
 #include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
 
 using namespace scenekit;
 
@@ -222,42 +221,7 @@ void SceneBubblesOfLife::animate(int frameDeltaMs) {
 
 void SceneBubblesOfLife::render(int /*timeMs*/, int frameDeltaMs) {
     animate(frameDeltaMs);
-    drawPicture();
-}
-
-void SceneBubblesOfLife::drawPicture() {
-    ScreenEffects* effects = engine->screenEffects;
-    if (!effects) return;
-    const int b = effects->workSlotBase;
-
-    // Halo source: the bright surfaces (slot 1) at quarter size, blurred.
-    effects->useSmallTextures = 1;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(b + 1);
-
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(b + 1, 0.45f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
-    effects->grab(b);
-    camera->restore();
-
-    // The picture itself, with shadows composited through the screen effects.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-
-    // The halo on top.
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(b, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // Without screen effects nothing is drawn.
+    if (engine->screenEffects == nullptr) return;
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.45f, 5, -0.1f);
 }

@@ -7,7 +7,6 @@
 #include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
 
 using namespace scenekit;
 
@@ -183,44 +182,6 @@ void SceneCancerous::animate(int timeMs, int frameDeltaMs) {
 void SceneCancerous::render(int timeMs, int frameDeltaMs) {
     glEnable(GL_DEPTH_TEST);
     animate(timeMs, frameDeltaMs);
-    drawPicture();
-}
-
-void SceneCancerous::drawPicture() {
-    ScreenEffects* fx = engine->screenEffects;
-    const int b = fx != nullptr ? fx->workSlotBase : 0;
-    const bool halo = fx != nullptr && fx->validSlot(b) && fx->validSlot(b + 1);
-
-    // The halo: surface slot 1 at quarter size, where only the bright parts show, blurred.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, fx, true, true, true);
-    if (halo) {
-        fx->useSmallTextures = 1;
-        fx->grab(b + 1);
-        camera->applySmall();
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        fx->blur(b + 1, 0.2f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-        fx->grab(b);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
-
-    // The picture with surface slot 0, shadows composited through the screen effects.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer.draw(camera, false, false, 0, true, fx, true, false, false);
-
-    if (halo) {
-        camera->apply();
-        fx->useSmallTextures = 1;
-        glDisable(GL_DEPTH_TEST);
-        fx->drawGrab(b, kBlendAdditive);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
+    // Slot 1 shows only the bright parts: they make the halo.
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.2f, 5, 0.0f);
 }

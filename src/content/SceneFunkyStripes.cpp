@@ -231,36 +231,11 @@ void SceneFunkyStripes::render(int /*timeMs*/, int frameDeltaMs) {
         window.outStart = window.start + hold;
     }
 
+    // Without screen effects the objects are still moved, but nothing is drawn.
     ScreenEffects* effects = engine->screenEffects;
     if (!effects) return;
-    const int base = effects->workSlotBase;
-
-    // Bloom source: the slot-1 surfaces at quarter size, blurred.
-    effects->useSmallTextures = 1;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(base + 1);
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(base + 1, 0.15f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
-    effects->grab(base);
-    camera->restore();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-
-    // The lit, shadowed picture with the bloom added on top.
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(base, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // The lit, shadowed picture with a blurred copy of the slot-1 surfaces added as bloom.
+    drawPictureWithHalo(renderer, camera, effects, 0.15f, 5, -0.1f);
 
     // Text plate, in front of everything under the projection left current.
     glMatrixMode(GL_MODELVIEW);

@@ -7,7 +7,6 @@
 #include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
 
 using namespace scenekit;
 
@@ -163,45 +162,6 @@ float SceneLumerantBudget::animate(int frameDeltaMs) {
 
 void SceneLumerantBudget::render(int, int frameDeltaMs) {
     glEnable(GL_DEPTH_TEST);
-    drawPicture(animate(frameDeltaMs));
-}
-
-void SceneLumerantBudget::drawPicture(float bloom) {
-    ScreenEffects* fx = engine->screenEffects;
-    const int b = fx != nullptr ? fx->workSlotBase : 0;
-    const bool withBloom = fx != nullptr && fx->validSlot(b) && fx->validSlot(b + 1);
-
-    // The bloom: surface slot 1 at quarter size, blurred.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, fx, true, true, true);
-    if (withBloom) {
-        fx->useSmallTextures = 1;
-        fx->grab(b + 1);
-        camera->applySmall();
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        fx->blur(b + 1, 0.7f * bloom, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
-        fx->grab(b);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
-
-    // The picture with surface slot 0, shadows composited through the screen effects.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    renderer.draw(camera, false, false, 0, true, fx, true, false, false);
-
-    if (withBloom) {
-        camera->apply();
-        fx->useSmallTextures = 1;
-        glDisable(GL_DEPTH_TEST);
-        fx->drawGrab(b, kBlendAdditive);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
+    const float bloom = animate(frameDeltaMs);
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.7f * bloom, 5, -0.1f);
 }

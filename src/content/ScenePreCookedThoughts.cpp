@@ -8,7 +8,6 @@
 #include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
 
 using namespace scenekit;
 
@@ -136,34 +135,9 @@ void ScenePreCookedThoughts::render(int /*timeMs*/, int frameDeltaMs) {
 
     camera->position.z -= 2.0f * bounce;
 
+    // Without screen effects the objects are still moved, but nothing is drawn.
     ScreenEffects* effects = engine->screenEffects;
     if (!effects) return;
-    const int base = effects->workSlotBase;
-
-    // Bloom source: every object with its slot-1 surface at quarter size.
-    effects->useSmallTextures = 1;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(base + 1);
-
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(base + 1, 0.4f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.15f);
-    effects->grab(base);
-    camera->restore();
-    effects->useSmallTextures = 0;
-
-    // The lit, shadowed picture with the slot-0 surfaces, the bloom added on top.
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(base, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // The lit, shadowed picture with a blurred copy of the slot-1 surfaces added as bloom.
+    drawPictureWithHalo(renderer, camera, effects, 0.4f, 5, 0.15f);
 }
