@@ -14,18 +14,6 @@ namespace {
 
 const char* const kCameraName = "SceneBubblesOfLife.camera0";
 
-// The look shared by the bubbles and the central blob: a base texture, the environment picture
-// modulated on top and the reflected cube map added.
-Surface reflectiveSurface(Engine* engine, const Vec3& scale, const char* base, float scaleU,
-                          float scaleV) {
-    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), scale);
-    setUnit(s, 0, kUnitModulate, textureNamed(engine, base));
-    setUnit(s, 1, kUnitModulate, textureNamed(engine, "billbig"));
-    setUnit(s, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
-    setTextureScale(s, scaleU, scaleV);
-    return s;
-}
-
 FadeCurve curve(float start, float length, float outStart = 0.0f, float outLength = 0.0f) {
     FadeCurve c;
     c.start = start;
@@ -49,14 +37,15 @@ SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
     const Vec3 black(0.0f, 0.0f, 0.0f);
     const Vec3 white(1.0f, 1.0f, 1.0f);
 
-    const Surface bubbleLit =
-        reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), "lizzardskinbump", 0.1f, 0.1f);
-    const Surface bubbleBloom =
-        reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), "billbig", 0.5f, 0.35f);
-    const Surface centralLit =
-        reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), "kivilumi", 1.0f, 1.0f);
-    const Surface centralBloom =
-        reflectiveSurface(engine, Vec3(3.1f, 1.1f, 1.1f), "kivilumi", 0.5f, 0.35f);
+    // The bubbles and the central blob share the reflective look.
+    const Surface bubbleLit = reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), kUnitModulate,
+                                                "lizzardskinbump", 0.1f, 0.1f);
+    const Surface bubbleBloom = reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), kUnitModulate,
+                                                  "billbig", 0.5f, 0.35f);
+    const Surface centralLit = reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), kUnitModulate,
+                                                 "kivilumi", 1.0f, 1.0f);
+    const Surface centralBloom = reflectiveSurface(engine, Vec3(3.1f, 1.1f, 1.1f), kUnitModulate,
+                                                   "kivilumi", 0.5f, 0.35f);
 
     Surface environmentLit = makeSurface(Vec3(0.3f, 0.3f, 0.3f), black, false);
     setUnit(environmentLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"));

@@ -29,26 +29,16 @@ SceneCancerous::SceneCancerous(Engine* e, const std::string& title)
     const Vec3 black(0.0f, 0.0f, 0.0f);
     const Vec3 white(1.0f, 1.0f, 1.0f);
     const GLuint billbig = textureNamed(engine, "billbig");
-    const GLuint cubeBill = textureNamed(engine, "cubemap.bill");
 
-    Surface blobSkin = makeSurface(black, Vec3(1.65f, 0.5f, 0.3f));
-    setUnit(blobSkin, 0, kUnitModulate, textureNamed(engine, "lizzardskinbump"));
-    setUnit(blobSkin, 1, kUnitModulate, billbig);
-    setUnit(blobSkin, 2, kUnitAdd, cubeBill, true);
-    setTextureScale(blobSkin, 1.0f, 1.0f);
+    Surface blobSkin = reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), kUnitModulate,
+                                         "lizzardskinbump", 1.0f, 1.0f);
 
     // Surface slot 1 is what the quarter-size halo pass sees.
-    Surface blobGlow = makeSurface(black, Vec3(4.5f, 1.5f, 0.85f));
-    setUnit(blobGlow, 0, kUnitModulate, billbig);
-    setUnit(blobGlow, 1, kUnitModulate, billbig);
-    setUnit(blobGlow, 2, kUnitAdd, cubeBill, true);
-    setTextureScale(blobGlow, 1.5f, 1.25f);
+    Surface blobGlow = reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), kUnitModulate,
+                                         "billbig", 1.5f, 1.25f);
 
-    Surface moonSkin = makeSurface(black, Vec3(0.44f, 0.44f, 0.48f));
-    setUnit(moonSkin, 0, kUnitModulate, textureNamed(engine, "solidnoisebump"));
-    setUnit(moonSkin, 1, kUnitModulate, billbig);
-    setUnit(moonSkin, 2, kUnitAdd, cubeBill, true);
-    setTextureScale(moonSkin, 1.0f, 1.0f);
+    Surface moonSkin = reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), kUnitModulate,
+                                         "solidnoisebump", 1.0f, 1.0f);
 
     Surface moonGlow = blobGlow;
     moonGlow.colourScale = Vec3(0.1f, 0.1f, 0.1f);

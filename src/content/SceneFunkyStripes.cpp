@@ -17,18 +17,6 @@ namespace {
 
 const float kPi = 3.14159265358979f;
 
-// Bumped lizard skin under the environment picture with a reflected cube map: the look of the
-// root and the tree nodes. The bump is modulated in the lit slot and switched off in the
-// bloom slot.
-Surface sphereSurface(Engine* engine, int bumpMode, const Vec3& scale, float texScale) {
-    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), scale);
-    setUnit(s, 0, bumpMode, textureNamed(engine, "lizzardskinbump"));
-    setUnit(s, 1, kUnitModulate, textureNamed(engine, "billbig"));
-    setUnit(s, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
-    setTextureScale(s, texScale, texScale);
-    return s;
-}
-
 }  // namespace
 
 void SceneFunkyStripes::stripeColour(Vec3& colour, const Vec3& p, float q, float w) {
@@ -48,8 +36,13 @@ SceneFunkyStripes::SceneFunkyStripes(Engine* e, const std::string& title)
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
 
-    Surface rootLit = sphereSurface(engine, kUnitModulate, Vec3(0.6f, 0.56f, 0.52f), 1.0f);
-    const Surface rootBloom = sphereSurface(engine, kUnitOff, Vec3(0.75f, 0.6f, 0.45f), 2.0f);
+    // The root and the tree nodes: bumped lizard skin under the environment picture with a
+    // reflected cube map. The bump is modulated in the lit slot and switched off in the bloom
+    // slot.
+    Surface rootLit = reflectiveSurface(engine, Vec3(0.6f, 0.56f, 0.52f), kUnitModulate,
+                                        "lizzardskinbump", 1.0f, 1.0f);
+    const Surface rootBloom = reflectiveSurface(engine, Vec3(0.75f, 0.6f, 0.45f), kUnitOff,
+                                                "lizzardskinbump", 2.0f, 2.0f);
 
     Surface environmentLit = makeSurface(Vec3(0.5f, 0.5f, 0.5f), Vec3(0.2f, 0.2f, 0.2f));
     setUnit(environmentLit, 0, kUnitModulate, textureNamed(engine, "kallios"));

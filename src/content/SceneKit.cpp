@@ -31,6 +31,22 @@ void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
     if (s.unitCount < unit + 1) s.unitCount = unit + 1;
 }
 
+void setReflectiveUnits(Surface& s, int baseMode, GLuint base, GLuint environment,
+                        GLuint cubeMap) {
+    setUnit(s, 0, baseMode, base);
+    setUnit(s, 1, kUnitModulate, environment);
+    setUnit(s, 2, kUnitAdd, cubeMap, true);
+}
+
+Surface reflectiveSurface(Engine* engine, const Vec3& colourScale, int baseMode, const char* base,
+                          float texScaleU, float texScaleV) {
+    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), colourScale);
+    setReflectiveUnits(s, baseMode, textureNamed(engine, base), textureNamed(engine, "billbig"),
+                       textureNamed(engine, "cubemap.bill"));
+    setTextureScale(s, texScaleU, texScaleV);
+    return s;
+}
+
 void setTextureScale(Surface& s, float u, float v) {
     s.texScaleU[0] = u;
     s.texScaleV[0] = v;

@@ -33,6 +33,15 @@ Camera* sceneCamera(Engine* engine, const std::string& name);
 Surface makeSurface(const Vec3& colourBias, const Vec3& colourScale, bool castsShadow = true);
 // Gives a texture unit its mode and texture; the surface's unit count grows to include it.
 void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap = false);
+// The look most objects share: a base texture in unit 0, the environment picture modulated
+// over it in unit 1 and a reflected cube map added in unit 2.
+void setReflectiveUnits(Surface& s, int baseMode, GLuint base, GLuint environment,
+                        GLuint cubeMap);
+// A surface with no colour bias and reflective units: the base texture named base, the
+// picture "billbig" as the environment and the cube map "cubemap.bill"; unit 0 is scaled by
+// (texScaleU, texScaleV).
+Surface reflectiveSurface(Engine* engine, const Vec3& colourScale, int baseMode, const char* base,
+                          float texScaleU, float texScaleV);
 // Texture scale of unit 0, the only unit whose scale applies.
 void setTextureScale(Surface& s, float u, float v);
 // Puts the description into the object's surface slot, leaving slot 0 current.

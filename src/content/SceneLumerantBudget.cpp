@@ -34,24 +34,18 @@ SceneLumerantBudget::SceneLumerantBudget(Engine* e, const std::string& title)
     const GLuint cubeBill = textureNamed(engine, "cubemap.bill");
     const GLuint whitered = textureNamed(engine, "whitered");
 
-    Surface cubeSkin = makeSurface(black, Vec3(1.5f, 0.75f, 0.63f));
-    setTextureScale(cubeSkin, 0.1f, 0.1f);
-    setUnit(cubeSkin, 0, kUnitModulate, textureNamed(engine, "lizzardskinbump"));
-    setUnit(cubeSkin, 1, kUnitModulate, billbig);
-    setUnit(cubeSkin, 2, kUnitAdd, cubeBill, true);
+    Surface cubeSkin = reflectiveSurface(engine, Vec3(1.5f, 0.75f, 0.63f), kUnitModulate,
+                                         "lizzardskinbump", 0.1f, 0.1f);
 
     // Surface slot 1 (the quarter-size bloom pass) of the cube and the room: only the
     // reflection shows.
     Surface glow = makeSurface(black, Vec3(1.0f, 0.7f, 0.4f));
-    setUnit(glow, 0, kUnitModulate, textureNamed(engine, "black"));
-    setUnit(glow, 1, kUnitModulate, billbig);
-    setUnit(glow, 2, kUnitAdd, textureNamed(engine, "cubemap.billred"), true);
+    setReflectiveUnits(glow, kUnitModulate, textureNamed(engine, "black"),
+                       billbig, textureNamed(engine, "cubemap.billred"));
 
     Surface wall = makeSurface(Vec3(0.1f, 0.1f, 0.1f), Vec3(1.0f, 0.7f, 0.4f));
     setTextureScale(wall, 0.2f, 0.2f);
-    setUnit(wall, 0, kUnitModulate, textureNamed(engine, "bluedist"));
-    setUnit(wall, 1, kUnitModulate, billbig);
-    setUnit(wall, 2, kUnitAdd, cubeBill, true);
+    setReflectiveUnits(wall, kUnitModulate, textureNamed(engine, "bluedist"), billbig, cubeBill);
 
     Surface lampSkin = makeSurface(black, Vec3(1.0f, 1.0f, 1.0f), false);
     setUnit(lampSkin, 0, kUnitModulate, whitered);

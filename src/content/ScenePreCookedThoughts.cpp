@@ -14,21 +14,6 @@ using namespace scenekit;
 const char* const ScenePreCookedThoughts::kCameraName = "ScenePreCookedThoughts.camera0";
 const char* const ScenePreCookedThoughts::kBorrowedCameraName = "SceneFunkyStripes.camera0";
 
-namespace {
-
-// Lizard skin under the environment picture with a reflected cube map.
-Surface blobSurface(Engine* engine, int bumpMode, const Vec3& scale, float texScaleU,
-                    float texScaleV) {
-    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), scale);
-    setTextureScale(s, texScaleU, texScaleV);
-    setUnit(s, 0, bumpMode, textureNamed(engine, "lizzardskinbump"));
-    setUnit(s, 1, kUnitModulate, textureNamed(engine, "billbig"));
-    setUnit(s, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
-    return s;
-}
-
-}  // namespace
-
 ScenePreCookedThoughts::ScenePreCookedThoughts(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr) {
     camera = sceneCamera(engine, kCameraName);
@@ -36,9 +21,11 @@ ScenePreCookedThoughts::ScenePreCookedThoughts(Engine* e, const std::string& tit
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
 
-    const Surface blobLit =
-        blobSurface(engine, kUnitModulate, Vec3(0.6f, 0.56f, 0.52f), 1.0f, 1.0f);
-    const Surface blobBloom = blobSurface(engine, kUnitOff, Vec3(0.75f, 0.6f, 0.45f), 8.0f, 16.0f);
+    // Lizard skin under the environment picture with a reflected cube map.
+    const Surface blobLit = reflectiveSurface(engine, Vec3(0.6f, 0.56f, 0.52f), kUnitModulate,
+                                              "lizzardskinbump", 1.0f, 1.0f);
+    const Surface blobBloom = reflectiveSurface(engine, Vec3(0.75f, 0.6f, 0.45f), kUnitOff,
+                                                "lizzardskinbump", 8.0f, 16.0f);
 
     Surface pillarLit = makeSurface(Vec3(-0.01f, -0.005f, 0.0f), Vec3(0.135f, 0.14f, 0.165f));
     setTextureScale(pillarLit, 8.0f, 16.0f);

@@ -30,11 +30,8 @@ SceneSpectralSleep::SceneSpectralSleep(Engine* e, const std::string& title)
     const GLuint billbig = textureNamed(engine, "billbig");
     const Vec3 none(0.0f, 0.0f, 0.0f);
 
-    Surface blobSkin = makeSurface(none, Vec3(0.85f, 0.65f, 0.45f));
-    setTextureScale(blobSkin, 0.25f, 0.25f);
-    setUnit(blobSkin, 0, kUnitModulate, textureNamed(engine, "hopmet"));
-    setUnit(blobSkin, 1, kUnitModulate, billbig);
-    setUnit(blobSkin, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
+    Surface blobSkin = reflectiveSurface(engine, Vec3(0.85f, 0.65f, 0.45f), kUnitModulate,
+                                         "hopmet", 0.25f, 0.25f);
 
     Surface blobGlow = makeSurface(none, Vec3(3.5f * 0.33f, 1.7f * 0.33f, 1.2f * 0.33f));
     setTextureScale(blobGlow, 0.5f, 0.5f);

@@ -39,16 +39,12 @@ SceneTreeInABox::SceneTreeInABox(Engine* e, const std::string& title)
     const GLuint whitered = textureNamed(engine, "whitered");
 
     const Vec3 black(0.0f, 0.0f, 0.0f);
-    Surface wallLit = makeSurface(black, Vec3(0.75f, 0.5f, 0.4f));
-    setUnit(wallLit, 0, kUnitModulate, textureNamed(engine, "bluedist"));
-    setUnit(wallLit, 1, kUnitModulate, billbig);
-    setUnit(wallLit, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
-    setTextureScale(wallLit, 0.5f, 0.5f);
+    Surface wallLit = reflectiveSurface(engine, Vec3(0.75f, 0.5f, 0.4f), kUnitModulate,
+                                        "bluedist", 0.5f, 0.5f);
 
     Surface wallBloom = makeSurface(black, Vec3(1.0f, 0.7f, 0.4f));
-    setUnit(wallBloom, 0, kUnitModulate, textureNamed(engine, "black"));
-    setUnit(wallBloom, 1, kUnitModulate, billbig);
-    setUnit(wallBloom, 2, kUnitAdd, textureNamed(engine, "cubemap.billred"), true);
+    setReflectiveUnits(wallBloom, kUnitModulate, textureNamed(engine, "black"),
+                       billbig, textureNamed(engine, "cubemap.billred"));
     setTextureScale(wallBloom, 2.0f, 2.0f);
 
     Surface lampLit = makeSurface(black, Vec3(1.0f, 1.0f, 1.0f), false);

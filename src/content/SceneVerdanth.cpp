@@ -30,21 +30,14 @@ SceneVerdanth::SceneVerdanth(Engine* e, const std::string& title)
     const Vec3 black(0.0f, 0.0f, 0.0f);
     const Vec3 white(1.0f, 1.0f, 1.0f);
     const GLuint billbig = textureNamed(engine, "billbig");
-    const GLuint cubeBill = textureNamed(engine, "cubemap.bill");
     const GLuint whitered = textureNamed(engine, "whitered");
 
     // The mass: reddish lizard skin in the picture, a bright orange copy for the bloom.
-    Surface massLit = makeSurface(black, Vec3(1.65f, 0.5f, 0.3f));
-    setUnit(massLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinbump"));
-    setUnit(massLit, 1, kUnitModulate, billbig);
-    setUnit(massLit, 2, kUnitAdd, cubeBill, true);
-    setTextureScale(massLit, 0.3f, 0.3f);
+    Surface massLit = reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), kUnitModulate,
+                                        "lizzardskinbump", 0.3f, 0.3f);
 
-    Surface massBloom = makeSurface(black, Vec3(3.15f, 1.05f, 0.595f));
-    setUnit(massBloom, 0, kUnitModulate, billbig);
-    setUnit(massBloom, 1, kUnitModulate, billbig);
-    setUnit(massBloom, 2, kUnitAdd, cubeBill, true);
-    setTextureScale(massBloom, 0.5f, 0.25f);
+    Surface massBloom = reflectiveSurface(engine, Vec3(3.15f, 1.05f, 0.595f), kUnitModulate,
+                                          "billbig", 0.5f, 0.25f);
 
     // The enclosing sphere: a dim, flat-lit skin; black in the bloom source.
     Surface roomLit = makeSurface(Vec3(0.3f, 0.2f, 0.2f), black, false);
