@@ -4,55 +4,15 @@
 
 #include <cmath>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 namespace {
 
 const char* const kCameraName = "SceneBubblesOfLife.camera0";
-
-// Blend mode of ScreenEffects::drawGrab that adds the slot to the frame buffer.
-const int kBlendAdditive = 2;
-
-GLuint textureNamed(Engine* engine, const char* name) {
-    return engine->textures ? engine->textures->textureId(name) : 0;
-}
-
-Surface makeSurface(const Vec3& bias, const Vec3& scale) {
-    Surface s;
-    s.colourBias = bias;
-    s.colourScale = scale;
-    return s;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = texture;
-    s.unitCubeMap[unit] = cubeMap;
-    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
-}
-
-// The look shared by the bubbles and the central blob: a base texture, the environment picture
-// modulated on top and the reflected cube map added.
-Surface reflectiveSurface(Engine* engine, const Vec3& scale, const char* base, float scaleU,
-                          float scaleV) {
-    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), scale);
-    setUnit(s, 0, kUnitModulate, textureNamed(engine, base), false);
-    setUnit(s, 1, kUnitModulate, textureNamed(engine, "billbig"), false);
-    setUnit(s, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
-    s.texScaleU[0] = scaleU;
-    s.texScaleV[0] = scaleV;
-    return s;
-}
-
-// Puts the description into the object's slot, leaving slot 0 current.
-void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
-    o.currentSurface = slot;
-    o.setSurface(s);
-    o.currentSurface = 0;
-}
 
 FadeCurve curve(float start, float length, float outStart = 0.0f, float outLength = 0.0f) {
     FadeCurve c;
@@ -69,9 +29,7 @@ SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr), noise(8, 123) {
     for (int& index : objectIndex) index = -1;
 
-    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera rather than having none.
-    if (!camera) camera = engine->findCamera(kCameraName);
+    camera = sceneCamera(engine, kCameraName);
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
@@ -79,33 +37,30 @@ SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
     const Vec3 black(0.0f, 0.0f, 0.0f);
     const Vec3 white(1.0f, 1.0f, 1.0f);
 
-    const Surface bubbleLit =
-        reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), "lizzardskinbump", 0.1f, 0.1f);
-    const Surface bubbleBloom =
-        reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), "billbig", 0.5f, 0.35f);
-    const Surface centralLit =
-        reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), "kivilumi", 1.0f, 1.0f);
-    const Surface centralBloom =
-        reflectiveSurface(engine, Vec3(3.1f, 1.1f, 1.1f), "kivilumi", 0.5f, 0.35f);
+    // The bubbles and the central blob share the reflective look.
+    const Surface bubbleLit = reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), kUnitModulate,
+                                                "lizzardskinbump", 0.1f, 0.1f);
+    const Surface bubbleBloom = reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), kUnitModulate,
+                                                  "billbig", 0.5f, 0.35f);
+    const Surface centralLit = reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), kUnitModulate,
+                                                 "kivilumi", 1.0f, 1.0f);
+    const Surface centralBloom = reflectiveSurface(engine, Vec3(3.1f, 1.1f, 1.1f), kUnitModulate,
+                                                   "kivilumi", 0.5f, 0.35f);
 
-    Surface environmentLit = makeSurface(Vec3(0.3f, 0.3f, 0.3f), black);
-    setUnit(environmentLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"), false);
-    setUnit(environmentLit, 1, kUnitModulate, textureNamed(engine, "billbig"), false);
-    environmentLit.texScaleU[0] = environmentLit.texScaleV[0] = 10.0f;
-    environmentLit.castsShadow = false;
-    Surface environmentBloom = makeSurface(black, black);
-    environmentBloom.castsShadow = false;
+    Surface environmentLit = makeSurface(Vec3(0.3f, 0.3f, 0.3f), black, false);
+    setUnit(environmentLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"));
+    setUnit(environmentLit, 1, kUnitModulate, textureNamed(engine, "billbig"));
+    setTextureScale(environmentLit, 10.0f, 10.0f);
+    const Surface environmentBloom = makeSurface(black, black, false);
 
     // The lamp sphere surrounds the light itself: were it drawn into the light's shadow map,
     // it would hide everything else from the light.
     const GLuint whitered = textureNamed(engine, "whitered");
-    Surface lampLit = makeSurface(white, black);
-    setUnit(lampLit, 0, kUnitAdd, whitered, false);
-    lampLit.texScaleU[0] = lampLit.texScaleV[0] = 10.0f;
-    lampLit.castsShadow = false;
-    Surface lampBloom = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f));
-    setUnit(lampBloom, 0, kUnitOff, whitered, false);
-    lampBloom.castsShadow = false;
+    Surface lampLit = makeSurface(white, black, false);
+    setUnit(lampLit, 0, kUnitAdd, whitered);
+    setTextureScale(lampLit, 10.0f, 10.0f);
+    Surface lampBloom = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f), false);
+    setUnit(lampBloom, 0, kUnitOff, whitered);
 
     // Bubbles: flattened, banded and ringed spheres, each band shifted a little.
     for (int i = 0; i < kBubbleCount; ++i) {
@@ -147,26 +102,8 @@ SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
     sphere.buildBlob(25.0f, 10, 10, shape, true);
     setSurfaceSlot(sphere, 1, environmentBloom);
 
-    LightSettings light;
-    light.isLight = true;
-    const float ambient[4] = {0.1f, 0.1f, 0.1f, 1.0f};
-    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    for (int i = 0; i < 4; ++i) {
-        light.lightAmbient[i] = ambient[i];
-        light.lightDiffuse[i] = diffuse[i];
-        light.lightSpecular[i] = specular[i];
-    }
-    light.positional = true;
-    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    light.spotExponent = 100.0f;
-    light.spotCutoff = 90.0f;
-    light.constantAttenuation = 0.0f;
-    light.linearAttenuation = 0.01f;
-    light.quadraticAttenuation = 0.0f;
-    light.castsShadows = true;
-    light.shadowMapSize = 256;
+    LightSettings light =
+        shadowSpotLight(Vec3(0.1f, 0.1f, 0.1f), Vec3(1.0f, 1.0f, 1.0f), 100.0f, 0.01f);
     objectIndex[kLightEntry] = renderer.addLight(light, 256, 256);
     shape.flipWinding = false;
     SceneObject& lamp = *renderer.object(objectIndex[kLightEntry]);
@@ -273,42 +210,7 @@ void SceneBubblesOfLife::animate(int frameDeltaMs) {
 
 void SceneBubblesOfLife::render(int /*timeMs*/, int frameDeltaMs) {
     animate(frameDeltaMs);
-    drawPicture();
-}
-
-void SceneBubblesOfLife::drawPicture() {
-    ScreenEffects* effects = engine->screenEffects;
-    if (!effects) return;
-    const int b = effects->workSlotBase;
-
-    // Halo source: the bright surfaces (slot 1) at quarter size, blurred.
-    effects->useSmallTextures = 1;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(b + 1);
-
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(b + 1, 0.45f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
-    effects->grab(b);
-    camera->restore();
-
-    // The picture itself, with shadows composited through the screen effects.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-
-    // The halo on top.
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(b, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // Without screen effects nothing is drawn.
+    if (engine->screenEffects == nullptr) return;
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.45f, 5, -0.1f);
 }

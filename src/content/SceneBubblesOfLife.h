@@ -63,7 +63,4 @@ public:
     int objectIndex[kEntries];
     int environment = -1;    // the inside-out sphere around everything
     Vec3 swarmCentre;        // of the last placement
-
-private:
-    void drawPicture();
 };

@@ -4,37 +4,15 @@
 
 #include <cmath>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 namespace {
 
 const float kPi = 3.14159265358979f;
-const int kAdditive = 2;  // blend mode of ScreenEffects::drawGrab
-
-GLuint texture(Engine* engine, const char* name) {
-    return engine->textures != nullptr ? engine->textures->textureId(name) : 0;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint textureId, bool cubeMap = false) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = textureId;
-    s.unitCubeMap[unit] = cubeMap;
-}
-
-void setScale(Surface& s, float u, float v) {
-    s.texScaleU[0] = u;
-    s.texScaleV[0] = v;
-}
-
-// Puts description into surface slot `slot` of an object and goes back to slot 0.
-void setSlot(SceneObject& o, int slot, const Surface& description) {
-    o.currentSurface = slot;
-    o.setSurface(description);
-    o.currentSurface = 0;
-}
 
 }  // namespace
 
@@ -42,119 +20,67 @@ SceneCancerous::SceneCancerous(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr), blob(-1), moonA(-1), moonB(-1),
       environment(-1), light(-1) {
     const std::string cameraName = "SceneCancerous.camera0";
-    camera = engine->createCamera(cameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera.
-    if (camera == nullptr) camera = engine->findCamera(cameraName);
+    camera = sceneCamera(engine, cameraName);
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
 
-    const GLuint billbig = texture(engine, "billbig");
-    const GLuint cubeBill = texture(engine, "cubemap.bill");
+    const Vec3 black(0.0f, 0.0f, 0.0f);
+    const Vec3 white(1.0f, 1.0f, 1.0f);
+    const GLuint billbig = textureNamed(engine, "billbig");
 
-    Surface blobSkin;
-    blobSkin.colourBias = Vec3(0.0f, 0.0f, 0.0f);
-    blobSkin.colourScale = Vec3(1.65f, 0.5f, 0.3f);
-    setUnit(blobSkin, 0, kUnitModulate, texture(engine, "lizzardskinbump"));
-    setUnit(blobSkin, 1, kUnitModulate, billbig);
-    setUnit(blobSkin, 2, kUnitAdd, cubeBill, true);
-    blobSkin.unitCount = 3;
-    setScale(blobSkin, 1.0f, 1.0f);
+    Surface blobSkin = reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), kUnitModulate,
+                                         "lizzardskinbump", 1.0f, 1.0f);
 
     // Surface slot 1 is what the quarter-size halo pass sees.
-    Surface blobGlow;
-    blobGlow.colourBias = Vec3(0.0f, 0.0f, 0.0f);
-    blobGlow.colourScale = Vec3(4.5f, 1.5f, 0.85f);
-    setUnit(blobGlow, 0, kUnitModulate, billbig);
-    setUnit(blobGlow, 1, kUnitModulate, billbig);
-    setUnit(blobGlow, 2, kUnitAdd, cubeBill, true);
-    blobGlow.unitCount = 3;
-    setScale(blobGlow, 1.5f, 1.25f);
+    Surface blobGlow = reflectiveSurface(engine, Vec3(4.5f, 1.5f, 0.85f), kUnitModulate,
+                                         "billbig", 1.5f, 1.25f);
 
-    Surface moonSkin;
-    moonSkin.colourBias = Vec3(0.0f, 0.0f, 0.0f);
-    moonSkin.colourScale = Vec3(0.44f, 0.44f, 0.48f);
-    setUnit(moonSkin, 0, kUnitModulate, texture(engine, "solidnoisebump"));
-    setUnit(moonSkin, 1, kUnitModulate, billbig);
-    setUnit(moonSkin, 2, kUnitAdd, cubeBill, true);
-    moonSkin.unitCount = 3;
-    setScale(moonSkin, 1.0f, 1.0f);
+    Surface moonSkin = reflectiveSurface(engine, Vec3(0.44f, 0.44f, 0.48f), kUnitModulate,
+                                         "solidnoisebump", 1.0f, 1.0f);
 
     Surface moonGlow = blobGlow;
     moonGlow.colourScale = Vec3(0.1f, 0.1f, 0.1f);
 
-    Surface roomSkin;
-    roomSkin.colourBias = Vec3(0.3f, 0.3f, 0.3f);
-    roomSkin.colourScale = Vec3(0.0f, 0.0f, 0.0f);
-    setUnit(roomSkin, 0, kUnitModulate, texture(engine, "lizzardskinp"));
+    Surface roomSkin = makeSurface(Vec3(0.3f, 0.3f, 0.3f), black, false);
+    setUnit(roomSkin, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"));
     setUnit(roomSkin, 1, kUnitModulate, billbig);
-    roomSkin.unitCount = 2;
-    setScale(roomSkin, 10.0f, 10.0f);
-    roomSkin.castsShadow = false;
+    setTextureScale(roomSkin, 10.0f, 10.0f);
 
-    Surface roomBlack;  // opaque black in the halo pass
-    roomBlack.colourBias = Vec3(0.0f, 0.0f, 0.0f);
-    roomBlack.colourScale = Vec3(0.0f, 0.0f, 0.0f);
-    roomBlack.castsShadow = false;
+    const Surface roomBlack = makeSurface(black, black, false);  // opaque black in the halo pass
 
-    Surface lampSkin;
-    lampSkin.colourBias = Vec3(1.0f, 1.0f, 1.0f);
-    lampSkin.colourScale = Vec3(0.0f, 0.0f, 0.0f);
-    setUnit(lampSkin, 0, kUnitAdd, texture(engine, "whitered"));
-    lampSkin.unitCount = 1;
-    setScale(lampSkin, 10.0f, 10.0f);
-    lampSkin.castsShadow = false;
+    Surface lampSkin = makeSurface(white, black, false);
+    setUnit(lampSkin, 0, kUnitAdd, textureNamed(engine, "whitered"));
+    setTextureScale(lampSkin, 10.0f, 10.0f);
 
-    Surface lampGlow;
-    lampGlow.colourBias = Vec3(1.0f, 1.0f, 1.0f);
-    lampGlow.colourScale = Vec3(3.0f, 3.0f, 3.0f);
+    Surface lampGlow = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f), false);
     setUnit(lampGlow, 0, kUnitOff, 0);
-    lampGlow.unitCount = 1;
-    lampGlow.castsShadow = false;
 
     blob = renderer.addBlob(3.0f, 45, 45, blobSkin, false);
-    setSlot(*renderer.object(blob), 1, blobGlow);
+    setSurfaceSlot(*renderer.object(blob), 1, blobGlow);
 
     for (int* moon : {&moonA, &moonB}) {
         *moon = renderer.addBlob(2.0f, 10, 10, moonSkin, false);
         SceneObject& m = *renderer.object(*moon);
         m.buildBlob(2.0f, 10, 10, shape, true);
-        setSlot(m, 1, moonGlow);
+        setSurfaceSlot(m, 1, moonGlow);
     }
 
     environment = renderer.addBlob(25.0f, 10, 10, roomSkin, false);
     shape.flipWinding = true;  // faces turned inwards: the sphere is seen from inside
     SceneObject& room = *renderer.object(environment);
     room.buildBlob(25.0f, 10, 10, shape, true);
-    setSlot(room, 1, roomBlack);
+    setSurfaceSlot(room, 1, roomBlack);
 
-    LightSettings settings;
-    settings.isLight = true;
-    const float ambient[4] = {0.1f, 0.1f, 0.1f, 1.0f};
-    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    for (int i = 0; i < 4; ++i) {
-        settings.lightAmbient[i] = ambient[i];
-        settings.lightDiffuse[i] = diffuse[i];
-        settings.lightSpecular[i] = specular[i];
-    }
-    settings.positional = true;
-    settings.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    settings.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    settings.spotExponent = 100.0f;
-    settings.spotCutoff = 90.0f;
-    settings.constantAttenuation = 0.0f;
-    settings.linearAttenuation = 0.1f;
-    settings.quadraticAttenuation = 0.0f;
-    settings.castsShadows = true;
-    settings.shadowMapSize = 256;
+    LightSettings settings =
+        shadowSpotLight(Vec3(0.1f, 0.1f, 0.1f), Vec3(1.0f, 1.0f, 1.0f), 100.0f, 0.1f);
     light = renderer.addLight(settings, 256, 256);
 
     shape.flipWinding = false;
     SceneObject& lamp = *renderer.object(light);
     lamp.buildBlob(1.0f, 8, 8, shape, true);
-    setSlot(lamp, 1, lampGlow);
+    setSurfaceSlot(lamp, 1, lampGlow);
     lamp.setSurface(lampSkin);
 }
 
@@ -246,44 +172,6 @@ void SceneCancerous::animate(int timeMs, int frameDeltaMs) {
 void SceneCancerous::render(int timeMs, int frameDeltaMs) {
     glEnable(GL_DEPTH_TEST);
     animate(timeMs, frameDeltaMs);
-    drawPicture();
-}
-
-void SceneCancerous::drawPicture() {
-    ScreenEffects* fx = engine->screenEffects;
-    const int b = fx != nullptr ? fx->workSlotBase : 0;
-    const bool halo = fx != nullptr && fx->validSlot(b) && fx->validSlot(b + 1);
-
-    // The halo: surface slot 1 at quarter size, where only the bright parts show, blurred.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, fx, true, true, true);
-    if (halo) {
-        fx->useSmallTextures = 1;
-        fx->grab(b + 1);
-        camera->applySmall();
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        fx->blur(b + 1, 0.2f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-        fx->grab(b);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
-
-    // The picture with surface slot 0, shadows composited through the screen effects.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer.draw(camera, false, false, 0, true, fx, true, false, false);
-
-    if (halo) {
-        camera->apply();
-        fx->useSmallTextures = 1;
-        glDisable(GL_DEPTH_TEST);
-        fx->drawGrab(b, kAdditive);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
+    // Slot 1 shows only the bright parts: they make the halo.
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.2f, 5, 0.0f);
 }

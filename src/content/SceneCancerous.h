@@ -49,7 +49,6 @@ public:
 private:
     // Presses the dent of one moon and turns the moon by how much it pressed.
     void pressDent(int moon, const Vec3& start, float t, float dt, float turnDivisor);
-    void drawPicture();
 
     // Working lists of the sphere selections, kept so that frames take no memory.
     std::vector<int> selectedFaces;

@@ -4,70 +4,18 @@
 
 #include <cmath>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
 #include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 const char* const SceneFunkyStripes::kCameraName = "SceneFunkyStripes.camera0";
 
 namespace {
 
 const float kPi = 3.14159265358979f;
-
-// Blend modes of the screen effects.
-const int kBlendAlpha = 1;
-const int kBlendAdditive = 2;
-const int kBlendSourceAlphaAdd = 4;
-
-// Texture unit modes of a surface.
-const int kModeOff = 0;
-const int kModeModulate = 1;
-const int kModeAdd = 2;
-
-GLuint textureNamed(Engine* engine, const char* name) {
-    return engine->textures ? engine->textures->textureId(name) : 0;
-}
-
-// A default surface with the colour terms, no specular and shadow casting on.
-Surface colouredSurface(const Vec3& bias, const Vec3& scale) {
-    Surface s;
-    s.colourBias = bias;
-    s.alphaBias = 1.0f;
-    s.colourScale = scale;
-    s.alphaScale = 1.0f;
-    s.specular = Vec3(0.0f, 0.0f, 0.0f);
-    s.specularAlpha = 1.0f;
-    s.castsShadow = true;
-    return s;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = texture;
-    s.unitCubeMap[unit] = cubeMap;
-}
-
-// Bumped lizard skin under the environment picture with a reflected cube map: the look of the
-// root and the tree nodes. The bump is modulated in the lit slot and switched off in the
-// bloom slot.
-Surface sphereSurface(Engine* engine, int bumpMode, const Vec3& scale, float texScale) {
-    Surface s = colouredSurface(Vec3(0.0f, 0.0f, 0.0f), scale);
-    setUnit(s, 0, bumpMode, textureNamed(engine, "lizzardskinbump"), false);
-    setUnit(s, 1, kModeModulate, textureNamed(engine, "billbig"), false);
-    setUnit(s, 2, kModeAdd, textureNamed(engine, "cubemap.bill"), true);
-    s.unitCount = 3;
-    s.texScaleU[0] = texScale;
-    s.texScaleV[0] = texScale;
-    return s;
-}
-
-// Gives the object's slot 1 the description, leaving slot 0 current.
-void setSecondSurface(SceneObject& o, const Surface& s) {
-    o.currentSurface = 1;
-    o.setSurface(s);
-    o.currentSurface = 0;
-}
 
 }  // namespace
 
@@ -83,30 +31,30 @@ SceneFunkyStripes::SceneFunkyStripes(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr) {
     for (int& index : objects) index = -1;
 
-    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera rather than having none.
-    if (!camera) camera = engine->findCamera(kCameraName);
+    camera = sceneCamera(engine, kCameraName);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
 
-    Surface rootLit = sphereSurface(engine, kModeModulate, Vec3(0.6f, 0.56f, 0.52f), 1.0f);
-    const Surface rootBloom = sphereSurface(engine, kModeOff, Vec3(0.75f, 0.6f, 0.45f), 2.0f);
+    // The root and the tree nodes: bumped lizard skin under the environment picture with a
+    // reflected cube map. The bump is modulated in the lit slot and switched off in the bloom
+    // slot.
+    Surface rootLit = reflectiveSurface(engine, Vec3(0.6f, 0.56f, 0.52f), kUnitModulate,
+                                        "lizzardskinbump", 1.0f, 1.0f);
+    const Surface rootBloom = reflectiveSurface(engine, Vec3(0.75f, 0.6f, 0.45f), kUnitOff,
+                                                "lizzardskinbump", 2.0f, 2.0f);
 
-    Surface environmentLit = colouredSurface(Vec3(0.5f, 0.5f, 0.5f), Vec3(0.2f, 0.2f, 0.2f));
-    setUnit(environmentLit, 0, kModeModulate, textureNamed(engine, "kallios"), false);
-    setUnit(environmentLit, 1, kModeModulate, textureNamed(engine, "billbig"), false);
-    environmentLit.unitCount = 2;
-    environmentLit.texScaleU[0] = 2.0f;
-    environmentLit.texScaleV[0] = 2.0f;
+    Surface environmentLit = makeSurface(Vec3(0.5f, 0.5f, 0.5f), Vec3(0.2f, 0.2f, 0.2f));
+    setUnit(environmentLit, 0, kUnitModulate, textureNamed(engine, "kallios"));
+    setUnit(environmentLit, 1, kUnitModulate, textureNamed(engine, "billbig"));
+    setTextureScale(environmentLit, 2.0f, 2.0f);
     // The environment stays black in the bloom source.
-    const Surface environmentBloom =
-        colouredSurface(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f));
+    const Surface environmentBloom = makeSurface(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f));
 
     // Root: built plain first, then rebuilt finer with white vertex colours.
     objects[0] = renderer.addBlob(2.0f, 16, 16, rootLit, false);
     SceneObject& root = *renderer.object(objects[0]);
-    setSecondSurface(root, rootBloom);
+    setSurfaceSlot(root, 1, rootBloom);
     root.buildBlob(2.0f, 16, 16, shape, false);
     radii.push_back(2.0f);
     segments.push_back(20);
@@ -127,7 +75,7 @@ SceneFunkyStripes::SceneFunkyStripes(Engine* e, const std::string& title)
         for (int i = 0; i < count; ++i, ++node) {
             objects[node] = renderer.addBlob(radius, nodeSegments, nodeRings, rootLit, false);
             SceneObject& o = *renderer.object(objects[node]);
-            setSecondSurface(o, rootBloom);
+            setSurfaceSlot(o, 1, rootBloom);
             o.buildBlob(radius, nodeSegments, nodeRings, shape, false);
             radii.push_back(radius);
             segments.push_back(nodeSegments);
@@ -149,30 +97,12 @@ SceneFunkyStripes::SceneFunkyStripes(Engine* e, const std::string& title)
     // The enclosing sphere, wound inwards so that it is seen from inside.
     environment = renderer.addBlob(20.0f, 10, 10, environmentLit, true);
     SceneObject& env = *renderer.object(environment);
-    setSecondSurface(env, environmentBloom);
+    setSurfaceSlot(env, 1, environmentBloom);
     shape.flipWinding = true;
     env.buildBlob(20.0f, 10, 10, shape, false);
 
-    LightSettings light;
-    light.isLight = true;
-    light.positional = true;
-    const float ambient[4] = {0.12f, 0.12f, 0.12f, 1.0f};
-    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    for (int i = 0; i < 4; ++i) {
-        light.lightAmbient[i] = ambient[i];
-        light.lightDiffuse[i] = diffuse[i];
-        light.lightSpecular[i] = specular[i];
-    }
-    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    light.spotExponent = 100.0f;
-    light.spotCutoff = 90.0f;
-    light.constantAttenuation = 0.0f;
-    light.linearAttenuation = 0.025f;
-    light.quadraticAttenuation = 0.0f;
-    light.castsShadows = true;
-    light.shadowMapSize = 256;
+    LightSettings light = shadowSpotLight(Vec3(0.12f, 0.12f, 0.12f), Vec3(1.0f, 1.0f, 1.0f),
+                                          100.0f, 0.025f);
     objects[kLightEntry] = renderer.addLight(light, engine->windowWidth, engine->windowHeight);
 
     shape.flipWinding = false;
@@ -294,36 +224,11 @@ void SceneFunkyStripes::render(int /*timeMs*/, int frameDeltaMs) {
         window.outStart = window.start + hold;
     }
 
+    // Without screen effects the objects are still moved, but nothing is drawn.
     ScreenEffects* effects = engine->screenEffects;
     if (!effects) return;
-    const int base = effects->workSlotBase;
-
-    // Bloom source: the slot-1 surfaces at quarter size, blurred.
-    effects->useSmallTextures = 1;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(base + 1);
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(base + 1, 0.15f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
-    effects->grab(base);
-    camera->restore();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-
-    // The lit, shadowed picture with the bloom added on top.
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(base, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // The lit, shadowed picture with a blurred copy of the slot-1 surfaces added as bloom.
+    drawPictureWithHalo(renderer, camera, effects, 0.15f, 5, -0.1f);
 
     // Text plate, in front of everything under the projection left current.
     glMatrixMode(GL_MODELVIEW);

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/BitmapFont.h"
 #include "render/Camera.h"
 #include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 namespace {
 
@@ -79,9 +81,7 @@ SceneHangOn::SceneHangOn(Engine* e, const std::string& title, int partNumber)
     : Scene(title), engine(e), part(partNumber), camera(nullptr), text(partText(partNumber)) {
     char cameraName[64];
     std::snprintf(cameraName, sizeof cameraName, "SceneHangOn%d.camera0", part);
-    camera = engine->createCamera(cameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of the same part shares the first one's camera.
-    if (camera == nullptr) camera = engine->findCamera(cameraName);
+    camera = sceneCamera(engine, cameraName);
     if (camera != nullptr) camera->position = Vec3(0.0f, 0.0f, -5.0f);
 }
 
@@ -289,7 +289,7 @@ void SceneHangOn::drawSpriteRing(float t) {
     ScreenEffects* fx = engine->screenEffects;
     if (fx == nullptr) return;
     const SpriteRing ring = spriteRing(part, t);
-    const GLuint sprite = engine->textures != nullptr ? engine->textures->textureId("alkua") : 0;
+    const GLuint sprite = textureNamed(engine, "alkua");
     const Vec3 tint(0.0f, 0.0f, 0.03f);
 
     glMatrixMode(GL_MODELVIEW);
@@ -300,7 +300,7 @@ void SceneHangOn::drawSpriteRing(float t) {
     for (int i = 0; i < kRingSprites; ++i) {
         glPushMatrix();
         glTranslatef(ring.centres[i].x, ring.centres[i].y, ring.centres[i].z);
-        fx->drawTexturedQuad(sprite, 1, &tint, 0.5f, &ring.halfSizes[i], false);
+        fx->drawTexturedQuad(sprite, kBlendAlpha, &tint, 0.5f, &ring.halfSizes[i], false);
         glPopMatrix();
     }
     glPopMatrix();
@@ -310,7 +310,7 @@ void SceneHangOn::drawRockingImage(float t) {
     ScreenEffects* fx = engine->screenEffects;
     if (fx == nullptr) return;
     const RockingImage image = rockingImage(t);
-    const GLuint plexi = engine->textures != nullptr ? engine->textures->textureId("plexi") : 0;
+    const GLuint plexi = textureNamed(engine, "plexi");
     const Vec3 black(0.0f, 0.0f, 0.0f);
 
     glMatrixMode(GL_MODELVIEW);
@@ -318,9 +318,9 @@ void SceneHangOn::drawRockingImage(float t) {
     glLoadIdentity();
     glTranslatef(image.translation.x, image.translation.y, image.translation.z);
     glRotatef(image.angleDegrees, 1.0f, 0.5f, 1.0f);
-    fx->drawTexturedQuad(plexi, 1, nullptr, 1.0f, nullptr, false);
+    fx->drawTexturedQuad(plexi, kBlendAlpha, nullptr, 1.0f, nullptr, false);
     // The same image again, added by its own alpha: a slow pulse of brightness.
-    fx->drawTexturedQuad(plexi, 4, &black, image.glowAlpha, nullptr, false);
+    fx->drawTexturedQuad(plexi, kBlendSourceAlphaAdd, &black, image.glowAlpha, nullptr, false);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
 }
@@ -384,7 +384,7 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         // The blurred copy added over it.
         glDisable(GL_DEPTH_TEST);
         fx->useSmallTextures = 1;
-        fx->drawGrab(work, 2);
+        fx->drawGrab(work, kBlendAdditive);
         fx->useSmallTextures = 0;
     }
     camera->restore();

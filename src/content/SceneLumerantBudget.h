@@ -48,7 +48,4 @@ public:
     int restCube;    // hidden copy holding the cube's undeformed lattice
     int room;
     int lampA, lampB;
-
-private:
-    void drawPicture(float bloom);
 };

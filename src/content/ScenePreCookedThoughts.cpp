@@ -5,117 +5,45 @@
 #include <cmath>
 #include <string>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 const char* const ScenePreCookedThoughts::kCameraName = "ScenePreCookedThoughts.camera0";
 const char* const ScenePreCookedThoughts::kBorrowedCameraName = "SceneFunkyStripes.camera0";
 
-namespace {
-
-const int kBlendAdditive = 2;
-
-// Texture unit modes of a surface.
-const int kModeOff = 0;
-const int kModeModulate = 1;
-const int kModeAdd = 2;
-
-GLuint textureNamed(Engine* engine, const char* name) {
-    return engine->textures ? engine->textures->textureId(name) : 0;
-}
-
-// A default surface with the colour terms, no specular, shadow casting on and unit 0's texture
-// scale.
-Surface colouredSurface(const Vec3& bias, const Vec3& scale, float texScaleU, float texScaleV) {
-    Surface s;
-    s.colourBias = bias;
-    s.alphaBias = 1.0f;
-    s.colourScale = scale;
-    s.alphaScale = 1.0f;
-    s.specular = Vec3(0.0f, 0.0f, 0.0f);
-    s.specularAlpha = 1.0f;
-    s.castsShadow = true;
-    s.texScaleU[0] = texScaleU;
-    s.texScaleV[0] = texScaleV;
-    return s;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = texture;
-    s.unitCubeMap[unit] = cubeMap;
-}
-
-// Lizard skin under the environment picture with a reflected cube map.
-Surface blobSurface(Engine* engine, int bumpMode, const Vec3& scale, float texScaleU,
-                    float texScaleV) {
-    Surface s = colouredSurface(Vec3(0.0f, 0.0f, 0.0f), scale, texScaleU, texScaleV);
-    setUnit(s, 0, bumpMode, textureNamed(engine, "lizzardskinbump"), false);
-    setUnit(s, 1, kModeModulate, textureNamed(engine, "billbig"), false);
-    setUnit(s, 2, kModeAdd, textureNamed(engine, "cubemap.bill"), true);
-    s.unitCount = 3;
-    return s;
-}
-
-// Gives the object's slot 1 the description, leaving slot 0 current.
-void setSecondSurface(SceneObject& o, const Surface& s) {
-    o.currentSurface = 1;
-    o.setSurface(s);
-    o.currentSurface = 0;
-}
-
-}  // namespace
-
 ScenePreCookedThoughts::ScenePreCookedThoughts(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr) {
-    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera rather than having none.
-    if (!camera) camera = engine->findCamera(kCameraName);
+    camera = sceneCamera(engine, kCameraName);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
 
-    const Surface blobLit =
-        blobSurface(engine, kModeModulate, Vec3(0.6f, 0.56f, 0.52f), 1.0f, 1.0f);
-    const Surface blobBloom = blobSurface(engine, kModeOff, Vec3(0.75f, 0.6f, 0.45f), 8.0f, 16.0f);
+    // Lizard skin under the environment picture with a reflected cube map.
+    const Surface blobLit = reflectiveSurface(engine, Vec3(0.6f, 0.56f, 0.52f), kUnitModulate,
+                                              "lizzardskinbump", 1.0f, 1.0f);
+    const Surface blobBloom = reflectiveSurface(engine, Vec3(0.75f, 0.6f, 0.45f), kUnitOff,
+                                                "lizzardskinbump", 8.0f, 16.0f);
 
-    Surface pillarLit = colouredSurface(Vec3(-0.01f, -0.005f, 0.0f), Vec3(0.135f, 0.14f, 0.165f),
-                                        8.0f, 16.0f);
-    setUnit(pillarLit, 0, kModeModulate, textureNamed(engine, "lizzardskinp"), false);
-    pillarLit.unitCount = 1;
-    Surface pillarBloom =
-        colouredSurface(Vec3(-0.1f, -0.1f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 8.0f, 16.0f);
-    setUnit(pillarBloom, 0, kModeAdd, textureNamed(engine, "pilkut"), false);
-    pillarBloom.unitCount = 1;
+    Surface pillarLit = makeSurface(Vec3(-0.01f, -0.005f, 0.0f), Vec3(0.135f, 0.14f, 0.165f));
+    setTextureScale(pillarLit, 8.0f, 16.0f);
+    setUnit(pillarLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"));
+    Surface pillarBloom = makeSurface(Vec3(-0.1f, -0.1f, 0.0f), Vec3(0.0f, 0.0f, 0.0f));
+    setTextureScale(pillarBloom, 8.0f, 16.0f);
+    setUnit(pillarBloom, 0, kUnitAdd, textureNamed(engine, "pilkut"));
 
     // Construction geometry is only a placeholder: render rebuilds all three every frame.
     blob = renderer.addBlob(50.0f, 10, 10, blobLit, false);
-    setSecondSurface(*renderer.object(blob), blobBloom);
+    setSurfaceSlot(*renderer.object(blob), 1, blobBloom);
     pillarA = renderer.addBlob(2.0f, 16, 10, pillarLit, false);
     pillarB = renderer.addBlob(2.0f, 16, 10, pillarLit, false);
-    setSecondSurface(*renderer.object(pillarA), pillarBloom);
-    setSecondSurface(*renderer.object(pillarB), pillarBloom);
+    setSurfaceSlot(*renderer.object(pillarA), 1, pillarBloom);
+    setSurfaceSlot(*renderer.object(pillarB), 1, pillarBloom);
 
-    LightSettings settings;
-    settings.isLight = true;
-    for (int i = 0; i < 3; ++i) {
-        settings.lightAmbient[i] = 0.0f;
-        settings.lightDiffuse[i] = 1.0f;
-        settings.lightSpecular[i] = 0.0f;
-    }
-    settings.lightAmbient[3] = settings.lightDiffuse[3] = settings.lightSpecular[3] = 1.0f;
-    settings.positional = true;
-    settings.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    settings.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    settings.spotExponent = 0.0f;
-    settings.spotCutoff = 90.0f;
-    settings.constantAttenuation = 0.0f;
-    settings.linearAttenuation = 0.1f;
-    settings.quadraticAttenuation = 0.0f;
-    settings.castsShadows = true;
-    settings.shadowMapSize = 256;
+    LightSettings settings =
+        shadowSpotLight(Vec3(0.0f, 0.0f, 0.0f), Vec3(1.0f, 1.0f, 1.0f), 0.0f, 0.1f);
     light = renderer.addLight(settings, engine->windowWidth, engine->windowHeight);
 }
 
@@ -194,34 +122,9 @@ void ScenePreCookedThoughts::render(int /*timeMs*/, int frameDeltaMs) {
 
     camera->position.z -= 2.0f * bounce;
 
+    // Without screen effects the objects are still moved, but nothing is drawn.
     ScreenEffects* effects = engine->screenEffects;
     if (!effects) return;
-    const int base = effects->workSlotBase;
-
-    // Bloom source: every object with its slot-1 surface at quarter size.
-    effects->useSmallTextures = 1;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(base + 1);
-
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(base + 1, 0.4f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.15f);
-    effects->grab(base);
-    camera->restore();
-    effects->useSmallTextures = 0;
-
-    // The lit, shadowed picture with the slot-0 surfaces, the bloom added on top.
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(base, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // The lit, shadowed picture with a blurred copy of the slot-1 surfaces added as bloom.
+    drawPictureWithHalo(renderer, camera, effects, 0.4f, 5, 0.15f);
 }

@@ -5,86 +5,51 @@
 #include <algorithm>
 #include <cmath>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 namespace {
 
 const float kPi = 3.14159265358979f;
-const int kAdditive = 2;        // blend mode of ScreenEffects::drawGrab
 const int kHanningWindow = 3;   // window type of Engine::getSpectrum
 const float kKeep = 0.95f;      // share of the old history value in each frame's smoothing
-
-GLuint texture(Engine* engine, const char* name) {
-    return engine->textures != nullptr ? engine->textures->textureId(name) : 0;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint textureId, bool cubeMap = false) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = textureId;
-    s.unitCubeMap[unit] = cubeMap;
-}
-
-Surface makeSurface(const Vec3& colourBias, const Vec3& colourScale, float texScale) {
-    Surface s;
-    s.colourBias = colourBias;
-    s.alphaBias = 1.0f;
-    s.colourScale = colourScale;
-    s.alphaScale = 1.0f;
-    s.specular = Vec3(0.0f, 0.0f, 0.0f);
-    s.specularAlpha = 1.0f;
-    s.texScaleU[0] = s.texScaleV[0] = texScale;
-    s.castsShadow = true;
-    return s;
-}
-
-void setSlot(SceneObject& o, int slot, const Surface& description) {
-    o.currentSurface = slot;
-    o.setSurface(description);
-    o.currentSurface = 0;
-}
 
 }  // namespace
 
 SceneSpectralSleep::SceneSpectralSleep(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr), light(-1), room(-1), blobCount(kBlobCount) {
     const std::string cameraName = "SceneSpectralSleep.camera0";
-    camera = engine->createCamera(cameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera.
-    if (camera == nullptr) camera = engine->findCamera(cameraName);
+    camera = sceneCamera(engine, cameraName);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
 
-    const GLuint billbig = texture(engine, "billbig");
+    const GLuint billbig = textureNamed(engine, "billbig");
     const Vec3 none(0.0f, 0.0f, 0.0f);
 
-    Surface blobSkin = makeSurface(none, Vec3(0.85f, 0.65f, 0.45f), 0.25f);
-    setUnit(blobSkin, 0, kUnitModulate, texture(engine, "hopmet"));
-    setUnit(blobSkin, 1, kUnitModulate, billbig);
-    setUnit(blobSkin, 2, kUnitAdd, texture(engine, "cubemap.bill"), true);
-    blobSkin.unitCount = 3;
+    Surface blobSkin = reflectiveSurface(engine, Vec3(0.85f, 0.65f, 0.45f), kUnitModulate,
+                                         "hopmet", 0.25f, 0.25f);
 
-    Surface blobGlow =
-        makeSurface(none, Vec3(3.5f * 0.33f, 1.7f * 0.33f, 1.2f * 0.33f), 0.5f);
+    Surface blobGlow = makeSurface(none, Vec3(3.5f * 0.33f, 1.7f * 0.33f, 1.2f * 0.33f));
+    setTextureScale(blobGlow, 0.5f, 0.5f);
     setUnit(blobGlow, 0, kUnitModulate, billbig);
-    blobGlow.unitCount = 1;
 
-    Surface roomSkin = makeSurface(Vec3(0.5f, 0.05f, 0.05f), Vec3(0.42f, 0.37f, 0.33f), 5.0f);
-    setUnit(roomSkin, 0, kUnitModulate, texture(engine, "lizzardskinp"));
+    Surface roomSkin = makeSurface(Vec3(0.5f, 0.05f, 0.05f), Vec3(0.42f, 0.37f, 0.33f));
+    setTextureScale(roomSkin, 5.0f, 5.0f);
+    setUnit(roomSkin, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"));
     setUnit(roomSkin, 1, kUnitModulate, billbig);
-    roomSkin.unitCount = 2;
 
-    Surface roomGlow = makeSurface(none, Vec3(0.6f, 0.6f, 0.6f), 5.0f);
-    setUnit(roomGlow, 0, kUnitModulate, texture(engine, "black"));
+    Surface roomGlow = makeSurface(none, Vec3(0.6f, 0.6f, 0.6f));
+    setTextureScale(roomGlow, 5.0f, 5.0f);
+    setUnit(roomGlow, 0, kUnitModulate, textureNamed(engine, "black"));
     setUnit(roomGlow, 1, kUnitModulate, billbig);
-    roomGlow.unitCount = 2;
 
     for (int i = 0; i < kBlobCount; ++i) {
         blobs[i] = renderer.addBlob(0.25f, 6, 6, blobSkin, false);
-        setSlot(*renderer.object(blobs[i]), 1, blobGlow);
+        setSurfaceSlot(*renderer.object(blobs[i]), 1, blobGlow);
     }
 
     room = renderer.addBlob(20.0f, 8, 8, roomSkin, true);
@@ -94,28 +59,11 @@ SceneSpectralSleep::SceneSpectralSleep(Engine* e, const std::string& title)
     shape.flipWinding = true;
     SceneObject& r = *renderer.object(room);
     r.buildBlob(20.0f, 8, 8, shape, true);
-    r.currentSurface = 1;
     r.rotation = Vec3(0.0f, 3.0f * kPi / 4.0f, 0.0f);
-    r.setSurface(roomGlow);
-    r.currentSurface = 0;
+    setSurfaceSlot(r, 1, roomGlow);
 
-    LightSettings settings;
-    settings.isLight = true;
-    settings.positional = true;
-    for (int i = 0; i < 4; ++i) {
-        settings.lightAmbient[i] = i == 3 ? 1.0f : 0.0f;
-        settings.lightDiffuse[i] = 1.0f;
-        settings.lightSpecular[i] = i == 3 ? 1.0f : 0.0f;
-    }
-    settings.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    settings.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    settings.spotExponent = 100.0f;
-    settings.spotCutoff = 90.0f;
-    settings.constantAttenuation = 0.0f;
-    settings.linearAttenuation = 0.01f;
-    settings.quadraticAttenuation = 0.0f;
-    settings.castsShadows = true;
-    settings.shadowMapSize = 256;
+    LightSettings settings =
+        shadowSpotLight(Vec3(0.0f, 0.0f, 0.0f), Vec3(1.0f, 1.0f, 1.0f), 100.0f, 0.01f);
     light = renderer.addLight(settings, engine->windowWidth, engine->windowHeight);
 
     std::fill(history, history + kHistorySize, 0.0f);
@@ -219,44 +167,5 @@ void SceneSpectralSleep::render(int, int frameDeltaMs) {
     glEnable(GL_DEPTH_TEST);
     float bands[kBandTableSize];
     animate(frameDeltaMs, bands);
-    drawPicture();
-}
-
-void SceneSpectralSleep::drawPicture() {
-    ScreenEffects* fx = engine->screenEffects;
-    const int b = fx != nullptr ? fx->workSlotBase : 0;
-    const bool withBloom = fx != nullptr && fx->validSlot(b) && fx->validSlot(b + 1);
-
-    // The bloom: surface slot 1 at quarter size, blurred.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, fx, true, true, true);
-    if (withBloom) {
-        fx->useSmallTextures = 1;
-        fx->grab(b + 1);
-        camera->applySmall();
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        fx->blur(b + 1, 0.35f, 6, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.2f);
-        fx->grab(b);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
-
-    // The picture with surface slot 0, shadows composited through the screen effects.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer.draw(camera, false, false, 0, true, fx, true, false, false);
-
-    if (withBloom) {
-        camera->apply();
-        fx->useSmallTextures = 1;
-        glDisable(GL_DEPTH_TEST);
-        fx->drawGrab(b, kAdditive);
-        camera->restore();
-        fx->useSmallTextures = 0;
-    }
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.35f, 6, -0.2f);
 }

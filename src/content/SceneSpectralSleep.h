@@ -58,7 +58,4 @@ public:
     int room;
     float history[kHistorySize];  // smoothed spectrum; entries 256 ... 767 are used
     int blobCount;
-
-private:
-    void drawPicture();
 };

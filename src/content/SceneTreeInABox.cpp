@@ -4,46 +4,16 @@
 
 #include <cmath>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
 #include "render/Random.h"
-#include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 namespace {
 
 const char* const kCameraName = "SceneTreeInABox.camera0";
-
-// Blend mode of ScreenEffects::drawGrab that adds the slot to the frame buffer.
-const int kBlendAdditive = 2;
-
-GLuint textureNamed(Engine* engine, const char* name) {
-    return engine->textures ? engine->textures->textureId(name) : 0;
-}
-
-Surface makeSurface(const Vec3& scale, bool castsShadow) {
-    Surface s;
-    s.colourBias = Vec3(0.0f, 0.0f, 0.0f);
-    s.alphaBias = 1.0f;
-    s.colourScale = scale;
-    s.alphaScale = 1.0f;
-    s.castsShadow = castsShadow;
-    return s;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = texture;
-    s.unitCubeMap[unit] = cubeMap;
-    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
-}
-
-// Puts the description into the object's slot, leaving slot 0 current.
-void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
-    o.currentSurface = slot;
-    o.setSurface(s);
-    o.currentSurface = 0;
-}
 
 // One of the spot centre's coordinates, evenly over -12.5 ... 12.5.
 float spotCoordinate() {
@@ -56,9 +26,7 @@ float spotCoordinate() {
 
 SceneTreeInABox::SceneTreeInABox(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr) {
-    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera rather than having none.
-    if (!camera) camera = engine->findCamera(kCameraName);
+    camera = sceneCamera(engine, kCameraName);
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.halfX = shape.halfY = shape.halfZ = 1.0f;
@@ -70,24 +38,21 @@ SceneTreeInABox::SceneTreeInABox(Engine* e, const std::string& title)
     const GLuint billbig = textureNamed(engine, "billbig");
     const GLuint whitered = textureNamed(engine, "whitered");
 
-    Surface wallLit = makeSurface(Vec3(0.75f, 0.5f, 0.4f), true);
-    setUnit(wallLit, 0, kUnitModulate, textureNamed(engine, "bluedist"), false);
-    setUnit(wallLit, 1, kUnitModulate, billbig, false);
-    setUnit(wallLit, 2, kUnitAdd, textureNamed(engine, "cubemap.bill"), true);
-    wallLit.texScaleU[0] = wallLit.texScaleV[0] = 0.5f;
+    const Vec3 black(0.0f, 0.0f, 0.0f);
+    Surface wallLit = reflectiveSurface(engine, Vec3(0.75f, 0.5f, 0.4f), kUnitModulate,
+                                        "bluedist", 0.5f, 0.5f);
 
-    Surface wallBloom = makeSurface(Vec3(1.0f, 0.7f, 0.4f), true);
-    setUnit(wallBloom, 0, kUnitModulate, textureNamed(engine, "black"), false);
-    setUnit(wallBloom, 1, kUnitModulate, billbig, false);
-    setUnit(wallBloom, 2, kUnitAdd, textureNamed(engine, "cubemap.billred"), true);
-    wallBloom.texScaleU[0] = wallBloom.texScaleV[0] = 2.0f;
+    Surface wallBloom = makeSurface(black, Vec3(1.0f, 0.7f, 0.4f));
+    setReflectiveUnits(wallBloom, kUnitModulate, textureNamed(engine, "black"),
+                       billbig, textureNamed(engine, "cubemap.billred"));
+    setTextureScale(wallBloom, 2.0f, 2.0f);
 
-    Surface lampLit = makeSurface(Vec3(1.0f, 1.0f, 1.0f), false);
-    setUnit(lampLit, 0, kUnitModulate, whitered, false);
-    Surface lampABloom = makeSurface(Vec3(3.0f, 3.0f, 3.0f), false);
-    setUnit(lampABloom, 0, kUnitAdd, whitered, false);
-    Surface lampBBloom = makeSurface(Vec3(0.2f, 0.2f, 0.35f), false);
-    setUnit(lampBBloom, 0, kUnitAdd, whitered, false);
+    Surface lampLit = makeSurface(black, Vec3(1.0f, 1.0f, 1.0f), false);
+    setUnit(lampLit, 0, kUnitModulate, whitered);
+    Surface lampABloom = makeSurface(black, Vec3(3.0f, 3.0f, 3.0f), false);
+    setUnit(lampABloom, 0, kUnitAdd, whitered);
+    Surface lampBBloom = makeSurface(black, Vec3(0.2f, 0.2f, 0.35f), false);
+    setUnit(lampBBloom, 0, kUnitAdd, whitered);
 
     // The box, rebuilt at full size with its faces turned inwards.
     box = renderer.addBox(30, 4, wallLit, true);
@@ -102,31 +67,11 @@ SceneTreeInABox::SceneTreeInABox(Engine* e, const std::string& title)
     shape.flipWinding = false;
     periodLatch = false;
 
-    LightSettings light;
-    light.isLight = true;
-    light.positional = true;
-    for (int i = 0; i < 3; ++i) {
-        light.lightAmbient[i] = 0.0f;
-        light.lightSpecular[i] = 0.0f;
-    }
-    light.lightAmbient[3] = light.lightSpecular[3] = 1.0f;
-    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    light.spotExponent = 100.0f;
-    light.spotCutoff = 90.0f;
-    light.constantAttenuation = 0.0f;
-    light.linearAttenuation = 0.01f;
-    light.quadraticAttenuation = 0.0f;
-    light.castsShadows = true;
-    light.shadowMapSize = 256;
-
     // Warm lamp A, cool lamp B.
-    const float warm[4] = {1.0f, 0.7f, 0.5f, 1.0f};
-    const float cool[4] = {0.5f, 0.7f, 1.0f, 1.0f};
-    for (int i = 0; i < 4; ++i) light.lightDiffuse[i] = warm[i];
-    lampA = renderer.addLight(light, 256, 256);
-    for (int i = 0; i < 4; ++i) light.lightDiffuse[i] = cool[i];
-    lampB = renderer.addLight(light, 256, 256);
+    LightSettings warm = shadowSpotLight(black, Vec3(1.0f, 0.7f, 0.5f), 100.0f, 0.01f);
+    lampA = renderer.addLight(warm, 256, 256);
+    LightSettings cool = shadowSpotLight(black, Vec3(0.5f, 0.7f, 1.0f), 100.0f, 0.01f);
+    lampB = renderer.addLight(cool, 256, 256);
 
     SceneObject& a = *renderer.object(lampA);
     a.buildBlob(1.0f, 7, 7, shape, true);
@@ -212,44 +157,8 @@ float SceneTreeInABox::animate(int frameDeltaMs) {
 void SceneTreeInABox::render(int /*timeMs*/, int frameDeltaMs) {
     glEnable(GL_DEPTH_TEST);
     const float bloom = animate(frameDeltaMs);
-    drawPicture(bloom);
-}
-
-void SceneTreeInABox::drawPicture(float bloom) {
-    ScreenEffects* effects = engine->screenEffects;
-    if (!effects) return;
-    const int b = effects->workSlotBase;
-
-    // Bloom source: the bright surfaces (slot 1) at quarter size.
-    effects->useSmallTextures = 1;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(b + 1);
-
-    // Blurred, the more the further the fade-in has come.
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(b + 1, 0.7f * bloom, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, -0.1f);
-    effects->grab(b);
-    camera->restore();
-
-    // The picture itself, with shadows composited through the screen effects.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-
-    // The bloom on top.
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(b, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // Without screen effects nothing is drawn.
+    if (engine->screenEffects == nullptr) return;
+    // Blurred the more, the further the fade-in has come.
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.7f * bloom, 5, -0.1f);
 }

@@ -59,5 +59,4 @@ public:
 
 private:
     void chooseSpot();
-    void drawPicture(float bloom);
 };

@@ -4,60 +4,24 @@
 
 #include <cmath>
 
+#include "content/SceneKit.h"
 #include "engine/Engine.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
-#include "resources/TextureManager.h"
+
+using namespace scenekit;
 
 namespace {
 
 const char* const kCameraName = "SceneVerdanth.camera0";
 
-// Blend mode of ScreenEffects::drawGrab that adds the slot to the frame buffer.
-const int kBlendAdditive = 2;
 // Hann window of the engine's spectrum.
 const int kHannWindow = 3;
-
-GLuint textureNamed(Engine* engine, const char* name) {
-    return engine->textures ? engine->textures->textureId(name) : 0;
-}
-
-Surface makeSurface(const Vec3& bias, const Vec3& scale, bool castsShadow) {
-    Surface s;
-    s.colourBias = bias;
-    s.alphaBias = 1.0f;
-    s.colourScale = scale;
-    s.alphaScale = 1.0f;
-    s.castsShadow = castsShadow;
-    return s;
-}
-
-void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
-    s.unitMode[unit] = mode;
-    s.unitTexture[unit] = texture;
-    s.unitCubeMap[unit] = cubeMap;
-    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
-}
-
-void setUnitZeroScale(Surface& s, float u, float v) {
-    s.texScaleU[0] = u;
-    s.texScaleV[0] = v;
-}
-
-// Puts the description into the object's slot, leaving slot 0 current.
-void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
-    o.currentSurface = slot;
-    o.setSurface(s);
-    o.currentSurface = 0;
-}
 
 }  // namespace
 
 SceneVerdanth::SceneVerdanth(Engine* e, const std::string& title)
     : Scene(title), engine(e), camera(nullptr) {
-    camera = engine->createCamera(kCameraName, 0.1f, 100.0f, 45.0f, 0.0f);
-    // A second scene of this class shares the first one's camera rather than having none.
-    if (!camera) camera = engine->findCamera(kCameraName);
+    camera = sceneCamera(engine, kCameraName);
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
@@ -66,37 +30,30 @@ SceneVerdanth::SceneVerdanth(Engine* e, const std::string& title)
     const Vec3 black(0.0f, 0.0f, 0.0f);
     const Vec3 white(1.0f, 1.0f, 1.0f);
     const GLuint billbig = textureNamed(engine, "billbig");
-    const GLuint cubeBill = textureNamed(engine, "cubemap.bill");
     const GLuint whitered = textureNamed(engine, "whitered");
 
     // The mass: reddish lizard skin in the picture, a bright orange copy for the bloom.
-    Surface massLit = makeSurface(black, Vec3(1.65f, 0.5f, 0.3f), true);
-    setUnit(massLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinbump"), false);
-    setUnit(massLit, 1, kUnitModulate, billbig, false);
-    setUnit(massLit, 2, kUnitAdd, cubeBill, true);
-    setUnitZeroScale(massLit, 0.3f, 0.3f);
+    Surface massLit = reflectiveSurface(engine, Vec3(1.65f, 0.5f, 0.3f), kUnitModulate,
+                                        "lizzardskinbump", 0.3f, 0.3f);
 
-    Surface massBloom = makeSurface(black, Vec3(3.15f, 1.05f, 0.595f), true);
-    setUnit(massBloom, 0, kUnitModulate, billbig, false);
-    setUnit(massBloom, 1, kUnitModulate, billbig, false);
-    setUnit(massBloom, 2, kUnitAdd, cubeBill, true);
-    setUnitZeroScale(massBloom, 0.5f, 0.25f);
+    Surface massBloom = reflectiveSurface(engine, Vec3(3.15f, 1.05f, 0.595f), kUnitModulate,
+                                          "billbig", 0.5f, 0.25f);
 
     // The enclosing sphere: a dim, flat-lit skin; black in the bloom source.
     Surface roomLit = makeSurface(Vec3(0.3f, 0.2f, 0.2f), black, false);
-    setUnit(roomLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"), false);
-    setUnit(roomLit, 1, kUnitModulate, billbig, false);
-    setUnitZeroScale(roomLit, 10.0f, 10.0f);
+    setUnit(roomLit, 0, kUnitModulate, textureNamed(engine, "lizzardskinp"));
+    setUnit(roomLit, 1, kUnitModulate, billbig);
+    setTextureScale(roomLit, 10.0f, 10.0f);
 
     const Surface roomBloom = makeSurface(black, black, false);
 
     // The lamp: white with the warm texture added; plain and bright in the bloom source.
     Surface lampLit = makeSurface(white, black, false);
-    setUnit(lampLit, 0, kUnitAdd, whitered, false);
-    setUnitZeroScale(lampLit, 10.0f, 10.0f);
+    setUnit(lampLit, 0, kUnitAdd, whitered);
+    setTextureScale(lampLit, 10.0f, 10.0f);
 
     Surface lampBloom = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f), false);
-    setUnit(lampBloom, 0, kUnitOff, whitered, false);
+    setUnit(lampBloom, 0, kUnitOff, whitered);
 
     mass = renderer.addBlob(2.5f, 40, 40, massLit, false);
     setSurfaceSlot(*renderer.object(mass), 1, massBloom);
@@ -107,26 +64,7 @@ SceneVerdanth::SceneVerdanth(Engine* e, const std::string& title)
     renderer.object(room)->buildBlob(25.0f, 8, 8, shape, true);
     setSurfaceSlot(*renderer.object(room), 1, roomBloom);
 
-    LightSettings light;
-    light.isLight = true;
-    light.positional = true;
-    const float ambient[4] = {0.001f, 0.001f, 0.001f, 1.0f};
-    const float diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    for (int i = 0; i < 4; ++i) {
-        light.lightAmbient[i] = ambient[i];
-        light.lightDiffuse[i] = diffuse[i];
-        light.lightSpecular[i] = specular[i];
-    }
-    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
-    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
-    light.spotExponent = 100.0f;
-    light.spotCutoff = 90.0f;
-    light.constantAttenuation = 0.0f;
-    light.linearAttenuation = 0.01f;
-    light.quadraticAttenuation = 0.0f;
-    light.castsShadows = true;
-    light.shadowMapSize = 256;
+    LightSettings light = shadowSpotLight(Vec3(0.001f, 0.001f, 0.001f), white, 100.0f, 0.01f);
     lamp = renderer.addLight(light, 256, 256);
 
     shape.flipWinding = false;
@@ -212,42 +150,7 @@ void SceneVerdanth::animate(int frameDeltaMs) {
 void SceneVerdanth::render(int /*timeMs*/, int frameDeltaMs) {
     glEnable(GL_DEPTH_TEST);
     animate(frameDeltaMs);
-    drawPicture();
-}
-
-void SceneVerdanth::drawPicture() {
-    ScreenEffects* effects = engine->screenEffects;
-    if (!effects) return;
-    const int b = effects->workSlotBase;
-
-    // Bloom source: the bright surfaces (slot 1) at quarter size, blurred.
-    effects->useSmallTextures = 1;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
-    effects->useSmallTextures = 1;
-    effects->grab(b + 1);
-
-    camera->applySmall();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    effects->blur(b + 1, 0.2f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-    effects->grab(b);
-    camera->restore();
-
-    // The picture itself, with shadows composited through the screen effects.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    effects->useSmallTextures = 0;
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
-
-    // The blurred copy on top.
-    camera->apply();
-    effects->useSmallTextures = 1;
-    glDisable(GL_DEPTH_TEST);
-    effects->drawGrab(b, kBlendAdditive);
-    camera->restore();
-    effects->useSmallTextures = 0;
+    // Without screen effects nothing is drawn.
+    if (engine->screenEffects == nullptr) return;
+    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.2f, 5, 0.0f);
 }

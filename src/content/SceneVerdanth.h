@@ -63,8 +63,6 @@ public:
     float level = 0.0f;  // the music level of the last frame
 
 private:
-    void drawPicture();
-
     // Working lists of the growth selection, emptied every frame (kept to reuse their memory).
     std::vector<int> selectedFaces;
     std::vector<int> selectedVertices;

@@ -5,80 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "content/SceneBubblesOfLife.h"
-#include "engine/Engine.h"
-#include "frame/FrameCapture.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
 #include "render/Random.h"
-#include "render/ScreenEffects.h"
 
 namespace {
 
+using namespace scenetest;
+
+const int kSize = 512;
+
 using Bubbles = SceneBubblesOfLife;
-
-class TestEngine : public Engine {
-public:
-    TestEngine() : Engine("bubbles test", 512, 512, 512, 512, false, 32, false, false, false) {
-        registerScene(nullptr);
-        screenEffects = new ScreenEffects(textureWidth, textureHeight, smallTextureWidth,
-                                          smallTextureHeight, viewWidth, viewHeight,
-                                          smallViewWidth, smallViewHeight, 7);
-        useFixedClock();
-    }
-    int loadContent() override { return 0; }
-};
-
-// One frame as the dispatch would draw it: render viewport, cleared buffers, one scene slot.
-void drawFrame(Engine& e, Scene& scene, int deltaMs) {
-    glViewport(0, 0, e.renderWidth, e.renderHeight);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    e.screenEffects->useSmallTextures = 0;
-    e.screenEffects->workSlotBase = 1;
-    scene.render(0, deltaMs);
-}
-
-std::vector<uint8_t> picture(Engine& e) {
-    std::vector<uint8_t> pixels;
-    readBackBuffer(e.renderWidth, e.renderHeight, &pixels);
-    return pixels;
-}
-
-// With VERDANTH_SNAPSHOT_DIR set, frames (of the 512 x 512 test engine) are kept for a viewer.
-void snapshot(const std::vector<uint8_t>& pixels, const std::string& name) {
-    const char* dir = std::getenv("VERDANTH_SNAPSHOT_DIR");
-    if (dir == nullptr) return;
-    std::string error;
-    writeRgbPng(std::string(dir) + "/" + name + ".png", 512, 512, pixels, &error);
-}
-
-double litShare(const std::vector<uint8_t>& p) {
-    size_t lit = 0;
-    for (size_t i = 0; i + 2 < p.size(); i += 3)
-        if (p[i] + p[i + 1] + p[i + 2] > 24) ++lit;
-    return static_cast<double>(lit) / static_cast<double>(p.size() / 3);
-}
-
-double changedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    size_t changed = 0;
-    for (size_t i = 0; i + 2 < a.size(); i += 3)
-        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 24)
-            ++changed;
-    return static_cast<double>(changed) / static_cast<double>(a.size() / 3);
-}
-
-std::vector<Vec3> positions(const SceneObject& o) {
-    std::vector<Vec3> out;
-    for (const MeshVertex& v : o.vertices) out.push_back(v.position);
-    return out;
-}
 
 float largestDifference(const std::vector<Vec3>& a, const std::vector<Vec3>& b) {
     float d = 0.0f;
@@ -107,15 +49,12 @@ float spread(const std::vector<Vec3>& points) {
     return sum / static_cast<float>(points.size());
 }
 
-class BubblesTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "x11", 0); }
-};
+class BubblesTest : public SceneGlTest {};
 
 }  // namespace
 
 TEST_F(BubblesTest, BuildsFiftyBubblesTheCentralBlobWithItsRestCopyAndTheLight) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
     EXPECT_EQ(e.findCamera("SceneBubblesOfLife.camera0"), scene.camera);
     // Bubbles, rest copy, central blob, environment, light.
@@ -160,7 +99,7 @@ TEST_F(BubblesTest, BuildsFiftyBubblesTheCentralBlobWithItsRestCopyAndTheLight) 
 }
 
 TEST_F(BubblesTest, NoiseSetUpLeavesTheSharedSequenceAfterItsTableDraws) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     demoSeed(5);
     Bubbles scene(&e, "BubblesOfLife");
     // Reseeded to 123, then one gradient draw and two swap draws per table entry.
@@ -172,7 +111,7 @@ TEST_F(BubblesTest, NoiseSetUpLeavesTheSharedSequenceAfterItsTableDraws) {
 }
 
 TEST_F(BubblesTest, SwarmStartsBunchedAndSmallAndSpreadsOut) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
     scene.animate(0);
     const float startSpread = spread(bubblePositions(scene));
@@ -189,7 +128,7 @@ TEST_F(BubblesTest, SwarmStartsBunchedAndSmallAndSpreadsOut) {
 }
 
 TEST_F(BubblesTest, InsideAPauseTheSwarmFreezesWhileCameraAndCentralBlobMove) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
     // The second pause holds from 9.8 s to 12.5 s (and life stays full meanwhile).
     run(scene, 10000, 100);
@@ -214,7 +153,7 @@ TEST_F(BubblesTest, InsideAPauseTheSwarmFreezesWhileCameraAndCentralBlobMove) {
 }
 
 TEST_F(BubblesTest, SwarmAndPauseClocksTogetherKeepSceneTime) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
     for (int frame = 0; frame < 300; ++frame) {
         scene.animate(frame % 7 == 0 ? 0 : 90);
@@ -233,7 +172,7 @@ TEST_F(BubblesTest, CentralBlobDependsOnlyOnTheCurrentParameters) {
     // Before the first pause the swarm clock equals scene time, so two runs that reach the same
     // time in different frame steps give the same central blob: it is rebuilt from its rest
     // copy every frame instead of accumulating changes.
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Bubbles fine(&e, "BubblesOfLife");
     run(fine, 3000, 40);
     const std::vector<Vec3> a =
@@ -249,7 +188,7 @@ TEST_F(BubblesTest, CentralBlobDependsOnlyOnTheCurrentParameters) {
 }
 
 TEST_F(BubblesTest, CameraAndLightAimAtTheSwarmCentreWithoutAddingSlots) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
     std::vector<size_t> slots;
     for (const auto& o : scene.renderer.objects) slots.push_back(o->vertices.size() + o->faces.size());
@@ -271,25 +210,12 @@ TEST_F(BubblesTest, CameraAndLightAimAtTheSwarmCentreWithoutAddingSlots) {
 }
 
 TEST_F(BubblesTest, FramesAreLitChangeOverTimeAndRepeatExactly) {
-    // Each run gets its own engine, as each run of the program does: the camera keeps the
-    // matrices of its last full-size view, which the next frame's reflections start from.
-    const int times[] = {500, 4400, 14000};
-    std::vector<std::vector<uint8_t>> runs[2];
-    for (auto& frames : runs) {
-        TestEngine e;
-        auto scene = std::make_unique<Bubbles>(&e, "BubblesOfLife");
-        int t = 0;
-        for (int target : times) {
-            while (t < target) {
-                const int delta = std::min(500, target - t);
-                drawFrame(e, *scene, delta);
-                t += delta;
-            }
-            frames.push_back(picture(e));
-        }
-    }
+    const std::vector<int> times = {500, 4400, 14000};
+    auto make = [](Engine& e) { return std::make_unique<Bubbles>(&e, "BubblesOfLife"); };
+    const std::vector<std::vector<uint8_t>> runs[2] = {picturesAt(kSize, make, times, 500),
+                                                       picturesAt(kSize, make, times, 500)};
     for (size_t k = 0; k < runs[0].size(); ++k) {
-        snapshot(runs[0][k], "bubbles-" + std::to_string(times[k]));
+        snapshot(runs[0][k], kSize, kSize, "bubbles-" + std::to_string(times[k]));
         EXPECT_GT(litShare(runs[0][k]), 0.05) << times[k];
         EXPECT_TRUE(runs[0][k] == runs[1][k]) << times[k];
     }

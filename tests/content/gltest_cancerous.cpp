@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "content/SceneCancerous.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
-#include "support_cancerous_lumerant_spectral.h"
 
 using scenetest::SceneTestEngine;
 
@@ -18,16 +18,7 @@ namespace {
 const int kSize = 256;
 const int kStartMs = 31000;  // the scene's place in the score
 
-class CancerousTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "x11", 0); }
-};
-
-std::vector<Vec3> positionsOf(const Mesh& m) {
-    std::vector<Vec3> p;
-    for (const MeshVertex& v : m.vertices) p.push_back(v.position);
-    return p;
-}
+class CancerousTest : public scenetest::SceneGlTest {};
 
 float parallelError(const Vec3& a, const Vec3& b) {
     return cross(a, b).length() / (a.length() * b.length());
@@ -44,12 +35,7 @@ float findTime(bool moons, bool growth) {
     return -1.0f;
 }
 
-std::vector<uint8_t> frameAfter(int frames, bool withTextures = true) {
-    SceneTestEngine e(kSize, kSize, withTextures);
-    e.play(new SceneCancerous(&e, "Cancerous"), kStartMs, 55000);
-    for (int k = 1; k <= frames; ++k) e.frameAt(kStartMs + 40 * k);
-    return scenetest::readFrame(kSize, kSize);
-}
+SceneCancerous* makeCancerous(Engine& e) { return new SceneCancerous(&e, "Cancerous"); }
 
 }  // namespace
 
@@ -98,7 +84,7 @@ TEST_F(CancerousTest, MissingTexturesLeaveUnitsUntexturedAndStillDraw) {
     EXPECT_EQ(s->renderer.object(s->blob)->surfaces[0].unitTexture[2], 0u);
     e.play(s, kStartMs, 55000);
     e.frameAt(kStartMs + 40);
-    EXPECT_GT(scenetest::meanLevel(scenetest::readFrame(kSize, kSize)), 1.0);
+    EXPECT_GT(scenetest::meanLevel(scenetest::readRgbFrame(kSize, kSize)), 1.0);
 }
 
 TEST_F(CancerousTest, AStillFrameGrowsTheBlobAndPressesNoDent) {
@@ -112,7 +98,7 @@ TEST_F(CancerousTest, AStillFrameGrowsTheBlobAndPressesNoDent) {
     const float radius = SceneCancerous::growthRadius(tf);
 
     const SceneObject& blob = *s.renderer.object(s.blob);
-    const std::vector<Vec3> before = positionsOf(blob);
+    const std::vector<Vec3> before = scenetest::positions(blob);
     const Vec3 turnA = s.renderer.object(s.moonA)->rotation;
     s.animate(kStartMs, 0);
 
@@ -149,7 +135,7 @@ TEST_F(CancerousTest, TheMoonsPressTheirDentsInwardsAndRollOn) {
     const Vec3 pa = SceneCancerous::moonPoint(Vec3(3.5f, 0, 0), tf);
     const Vec3 pb = SceneCancerous::moonPoint(Vec3(-3.5f, 0, 0), tf);
     const SceneObject& blob = *s.renderer.object(s.blob);
-    const std::vector<Vec3> before = positionsOf(blob);
+    const std::vector<Vec3> before = scenetest::positions(blob);
     s.animate(kStartMs, delta);
 
     int moved = 0;
@@ -174,12 +160,12 @@ TEST_F(CancerousTest, MeshSlotsStayFixedWhileTheBlobDeforms) {
     std::vector<scenetest::SlotCounts> start;
     for (int i = 0; i < s.renderer.objectCount(); ++i)
         start.push_back(scenetest::slotCounts(*s.renderer.object(i)));
-    const std::vector<Vec3> original = positionsOf(*s.renderer.object(s.blob));
+    const std::vector<Vec3> original = scenetest::positions(*s.renderer.object(s.blob));
     for (int k = 1; k <= 400; ++k) s.animate(kStartMs + 40 * k, 40);
     for (int i = 0; i < s.renderer.objectCount(); ++i)
         EXPECT_TRUE(scenetest::slotCounts(*s.renderer.object(i)) == start[i]) << "object " << i;
     // Sixteen seconds of dents and growth leave their marks.
-    const std::vector<Vec3> now = positionsOf(*s.renderer.object(s.blob));
+    const std::vector<Vec3> now = scenetest::positions(*s.renderer.object(s.blob));
     int changed = 0;
     for (size_t i = 0; i < now.size(); ++i)
         if ((now[i] - original[i]).length() > 0.1f) ++changed;
@@ -223,22 +209,20 @@ TEST_F(CancerousTest, TheSpotlightAlwaysAimsAtTheBlob) {
 }
 
 TEST_F(CancerousTest, PictureIsNotBlankAndChangesOverTime) {
-    SceneTestEngine e(kSize, kSize);
-    e.play(new SceneCancerous(&e, "Cancerous"), kStartMs, 55000);
-    std::vector<uint8_t> first, later;
-    for (int k = 1; k <= 30; ++k) {
-        e.frameAt(kStartMs + 40 * k);
-        if (k == 2) first = scenetest::readFrame(kSize, kSize);
-    }
-    later = scenetest::readFrame(kSize, kSize);
+    const std::vector<std::vector<uint8_t>> frames =
+        scenetest::dispatchedPictures(kSize, makeCancerous, kStartMs, 55000, {2, 30});
+    const std::vector<uint8_t>& first = frames[0];
+    const std::vector<uint8_t>& later = frames[1];
     EXPECT_GT(scenetest::meanLevel(first), 5.0);
     EXPECT_GT(scenetest::meanLevel(later), 5.0);
     EXPECT_GT(scenetest::differingPixels(first, later, 8), kSize * kSize / 20);
 }
 
 TEST_F(CancerousTest, TwoRunsDrawTheSameFrames) {
-    const std::vector<uint8_t> a = frameAfter(12);
-    const std::vector<uint8_t> b = frameAfter(12);
+    const std::vector<uint8_t> a =
+        scenetest::dispatchedPictures(kSize, makeCancerous, kStartMs, 55000, {12})[0];
+    const std::vector<uint8_t> b =
+        scenetest::dispatchedPictures(kSize, makeCancerous, kStartMs, 55000, {12})[0];
     EXPECT_EQ(scenetest::differingPixels(a, b), 0);
 }
 
@@ -251,5 +235,5 @@ TEST_F(CancerousTest, DrawsWithoutScreenEffects) {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     s.render(kStartMs, 40);
-    EXPECT_GT(scenetest::meanLevel(scenetest::readFrame(kSize, kSize)), 1.0);
+    EXPECT_GT(scenetest::meanLevel(scenetest::readRgbFrame(kSize, kSize)), 1.0);
 }

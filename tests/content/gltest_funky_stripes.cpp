@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "content/funky_pre_cooked_support.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
 
 // "Funky Stripes" on a small engine without textures: the object state at chosen scene times,
@@ -16,11 +16,11 @@ namespace {
 
 using namespace scenetest;
 
-class FunkyStripesTest : public ::testing::Test {
+class FunkyStripesTest : public SceneGlTest {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "x11", 0);
-        engine = std::make_unique<SmallEngine>();
+        SceneGlTest::SetUp();
+        engine = std::make_unique<SceneTestEngine>(256, 256, false);
         if (!engine->ready) GTEST_SKIP() << "no display";
         scene = new SceneFunkyStripes(engine.get(), "Funky Stripes");
         engine->registerScene(scene);  // the engine deletes it
@@ -28,7 +28,7 @@ protected:
 
     SceneObject& node(int entry) { return *scene->renderer.object(scene->objects[entry]); }
 
-    std::unique_ptr<SmallEngine> engine;
+    std::unique_ptr<SceneTestEngine> engine;
     SceneFunkyStripes* scene = nullptr;
 };
 
@@ -207,7 +207,7 @@ TEST_F(FunkyStripesTest, FramesShowTheSceneChangeOverTimeAndRepeatExactly) {
     std::vector<std::vector<uint8_t>> first;
     for (float t : times) {
         renderAt(*engine, *scene, t);
-        first.push_back(readFrame(*engine));
+        first.push_back(readRgbaFrame(*engine));
         EXPECT_GT(visibleShare(first.back()), 0.25) << "at " << t << " s";
     }
     for (size_t i = 1; i < first.size(); ++i)
@@ -221,6 +221,6 @@ TEST_F(FunkyStripesTest, FramesShowTheSceneChangeOverTimeAndRepeatExactly) {
     EXPECT_EQ(again->camera, scene->camera);
     for (size_t i = 0; i < first.size(); ++i) {
         renderAt(*engine, *again, times[i]);
-        EXPECT_EQ(readFrame(*engine), first[i]) << "at " << times[i] << " s";
+        EXPECT_EQ(readRgbaFrame(*engine), first[i]) << "at " << times[i] << " s";
     }
 }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "content/SceneLumerantBudget.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
-#include "support_cancerous_lumerant_spectral.h"
 
 using scenetest::SceneTestEngine;
 
@@ -18,10 +18,7 @@ namespace {
 const int kSize = 256;
 const int kStartMs = 110000;  // the scene's place in the score
 
-class LumerantBudgetTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "x11", 0); }
-};
+class LumerantBudgetTest : public scenetest::SceneGlTest {};
 
 float largestDifference(const Mesh& a, const Mesh& b) {
     float worst = 0.0f;
@@ -37,11 +34,8 @@ float largestCoordinate(const Mesh& m) {
     return worst;
 }
 
-std::vector<uint8_t> frameAfter(int frames) {
-    SceneTestEngine e(kSize, kSize);
-    e.play(new SceneLumerantBudget(&e, "Lumerant Budget"), kStartMs, 135000);
-    for (int k = 1; k <= frames; ++k) e.frameAt(kStartMs + 40 * k);
-    return scenetest::readFrame(kSize, kSize);
+SceneLumerantBudget* makeLumerantBudget(Engine& e) {
+    return new SceneLumerantBudget(&e, "Lumerant Budget");
 }
 
 }  // namespace
@@ -166,21 +160,19 @@ TEST_F(LumerantBudgetTest, LampsAimAtTheCubeAndTheCameraAtAFifthOfIt) {
 }
 
 TEST_F(LumerantBudgetTest, PictureIsNotBlankAndChangesOverTime) {
-    SceneTestEngine e(kSize, kSize);
-    e.play(new SceneLumerantBudget(&e, "Lumerant Budget"), kStartMs, 135000);
-    std::vector<uint8_t> first, later;
-    for (int k = 1; k <= 30; ++k) {
-        e.frameAt(kStartMs + 40 * k);
-        if (k == 2) first = scenetest::readFrame(kSize, kSize);
-    }
-    later = scenetest::readFrame(kSize, kSize);
+    const std::vector<std::vector<uint8_t>> frames =
+        scenetest::dispatchedPictures(kSize, makeLumerantBudget, kStartMs, 135000, {2, 30});
+    const std::vector<uint8_t>& first = frames[0];
+    const std::vector<uint8_t>& later = frames[1];
     EXPECT_GT(scenetest::meanLevel(first), 5.0);
     EXPECT_GT(scenetest::meanLevel(later), 5.0);
     EXPECT_GT(scenetest::differingPixels(first, later, 8), kSize * kSize / 20);
 }
 
 TEST_F(LumerantBudgetTest, TwoRunsDrawTheSameFrames) {
-    const std::vector<uint8_t> a = frameAfter(12);
-    const std::vector<uint8_t> b = frameAfter(12);
+    const std::vector<uint8_t> a =
+        scenetest::dispatchedPictures(kSize, makeLumerantBudget, kStartMs, 135000, {12})[0];
+    const std::vector<uint8_t> b =
+        scenetest::dispatchedPictures(kSize, makeLumerantBudget, kStartMs, 135000, {12})[0];
     EXPECT_EQ(scenetest::differingPixels(a, b), 0);
 }

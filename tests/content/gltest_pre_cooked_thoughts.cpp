@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "content/SceneFunkyStripes.h"
-#include "content/funky_pre_cooked_support.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
 
 // "Pre Cooked Thoughts" on a small engine without textures: the object state at chosen scene
@@ -17,11 +17,11 @@ namespace {
 
 using namespace scenetest;
 
-class PreCookedThoughtsTest : public ::testing::Test {
+class PreCookedThoughtsTest : public SceneGlTest {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "x11", 0);
-        engine = std::make_unique<SmallEngine>();
+        SceneGlTest::SetUp();
+        engine = std::make_unique<SceneTestEngine>(256, 256, false);
         if (!engine->ready) GTEST_SKIP() << "no display";
         scene = new ScenePreCookedThoughts(engine.get(), "Pre Cooked Thoughts");
         engine->registerScene(scene);  // the engine deletes it
@@ -33,7 +33,7 @@ protected:
     SceneObject& pillarB() { return object(scene->pillarB); }
     SceneObject& light() { return object(scene->light); }
 
-    std::unique_ptr<SmallEngine> engine;
+    std::unique_ptr<SceneTestEngine> engine;
     ScenePreCookedThoughts* scene = nullptr;
 };
 
@@ -166,7 +166,7 @@ TEST_F(PreCookedThoughtsTest, FramesShowTheSceneChangeOverTimeAndRepeatExactly) 
     std::vector<std::vector<uint8_t>> first;
     for (float t : times) {
         renderAt(*engine, *scene, t);
-        first.push_back(readFrame(*engine));
+        first.push_back(readRgbaFrame(*engine));
         EXPECT_GT(visibleShare(first.back()), 0.02) << "at " << t << " s";
     }
     for (size_t i = 1; i < first.size(); ++i)
@@ -177,6 +177,6 @@ TEST_F(PreCookedThoughtsTest, FramesShowTheSceneChangeOverTimeAndRepeatExactly) 
     engine->registerScene(again);
     for (size_t i = 0; i < first.size(); ++i) {
         renderAt(*engine, *again, times[i]);
-        EXPECT_EQ(readFrame(*engine), first[i]) << "at " << times[i] << " s";
+        EXPECT_EQ(readRgbaFrame(*engine), first[i]) << "at " << times[i] << " s";
     }
 }

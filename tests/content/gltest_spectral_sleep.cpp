@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "content/SceneSpectralSleep.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
-#include "support_cancerous_lumerant_spectral.h"
 
 using scenetest::SceneTestEngine;
 
@@ -22,10 +22,7 @@ const int kStartMs = 55000;  // the scene's place in the score
 const int kFirst = SceneSpectralSleep::kFirstBin;
 const int kEnd = SceneSpectralSleep::kFirstBin + SceneSpectralSleep::kBinCount;
 
-class SpectralSleepTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "x11", 0); }
-};
+class SpectralSleepTest : public scenetest::SceneGlTest {};
 
 struct Extent {
     float x = 0.0f, y = 0.0f, z = 0.0f;
@@ -53,11 +50,8 @@ void fillHistory(SceneSpectralSleep& s, float value) {
     for (int i = kFirst; i < kEnd; ++i) s.history[i] = value;
 }
 
-std::vector<uint8_t> frameAfter(int frames) {
-    SceneTestEngine e(kSize, kSize);
-    e.play(new SceneSpectralSleep(&e, "Spectral Sleep"), kStartMs, 95000);
-    for (int k = 1; k <= frames; ++k) e.frameAt(kStartMs + 40 * k);
-    return scenetest::readFrame(kSize, kSize);
+SceneSpectralSleep* makeSpectralSleep(Engine& e) {
+    return new SceneSpectralSleep(&e, "Spectral Sleep");
 }
 
 }  // namespace
@@ -236,21 +230,19 @@ TEST_F(SpectralSleepTest, MeshSlotsStayFixedWhileTheBlobsAreRebuilt) {
 }
 
 TEST_F(SpectralSleepTest, PictureIsNotBlankAndChangesOverTime) {
-    SceneTestEngine e(kSize, kSize);
-    e.play(new SceneSpectralSleep(&e, "Spectral Sleep"), kStartMs, 95000);
-    std::vector<uint8_t> first, later;
-    for (int k = 1; k <= 30; ++k) {
-        e.frameAt(kStartMs + 40 * k);
-        if (k == 2) first = scenetest::readFrame(kSize, kSize);
-    }
-    later = scenetest::readFrame(kSize, kSize);
+    const std::vector<std::vector<uint8_t>> frames =
+        scenetest::dispatchedPictures(kSize, makeSpectralSleep, kStartMs, 95000, {2, 30});
+    const std::vector<uint8_t>& first = frames[0];
+    const std::vector<uint8_t>& later = frames[1];
     EXPECT_GT(scenetest::meanLevel(first), 3.0);
     EXPECT_GT(scenetest::meanLevel(later), 3.0);
     EXPECT_GT(scenetest::differingPixels(first, later, 8), kSize * kSize / 20);
 }
 
 TEST_F(SpectralSleepTest, TwoRunsDrawTheSameFrames) {
-    const std::vector<uint8_t> a = frameAfter(12);
-    const std::vector<uint8_t> b = frameAfter(12);
+    const std::vector<uint8_t> a =
+        scenetest::dispatchedPictures(kSize, makeSpectralSleep, kStartMs, 95000, {12})[0];
+    const std::vector<uint8_t> b =
+        scenetest::dispatchedPictures(kSize, makeSpectralSleep, kStartMs, 95000, {12})[0];
     EXPECT_EQ(scenetest::differingPixels(a, b), 0);
 }

@@ -5,81 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "content/SceneBubblesOfLife.h"
 #include "content/SceneTreeInABox.h"
-#include "engine/Engine.h"
-#include "frame/FrameCapture.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
 #include "render/Random.h"
-#include "render/ScreenEffects.h"
 
 namespace {
 
+using namespace scenetest;
+
+const int kSize = 512;
+
 using Tree = SceneTreeInABox;
-
-class TestEngine : public Engine {
-public:
-    TestEngine() : Engine("tree test", 512, 512, 512, 512, false, 32, false, false, false) {
-        registerScene(nullptr);
-        screenEffects = new ScreenEffects(textureWidth, textureHeight, smallTextureWidth,
-                                          smallTextureHeight, viewWidth, viewHeight,
-                                          smallViewWidth, smallViewHeight, 7);
-        useFixedClock();
-    }
-    int loadContent() override { return 0; }
-};
-
-// One frame as the dispatch would draw it: render viewport, cleared buffers, one scene slot.
-void drawFrame(Engine& e, Scene& scene, int deltaMs) {
-    glViewport(0, 0, e.renderWidth, e.renderHeight);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    e.screenEffects->useSmallTextures = 0;
-    e.screenEffects->workSlotBase = 1;
-    scene.render(0, deltaMs);
-}
-
-std::vector<uint8_t> picture(Engine& e) {
-    std::vector<uint8_t> pixels;
-    readBackBuffer(e.renderWidth, e.renderHeight, &pixels);
-    return pixels;
-}
-
-// With VERDANTH_SNAPSHOT_DIR set, frames (of the 512 x 512 test engine) are kept for a viewer.
-void snapshot(const std::vector<uint8_t>& pixels, const std::string& name) {
-    const char* dir = std::getenv("VERDANTH_SNAPSHOT_DIR");
-    if (dir == nullptr) return;
-    std::string error;
-    writeRgbPng(std::string(dir) + "/" + name + ".png", 512, 512, pixels, &error);
-}
-
-double litShare(const std::vector<uint8_t>& p) {
-    size_t lit = 0;
-    for (size_t i = 0; i + 2 < p.size(); i += 3)
-        if (p[i] + p[i + 1] + p[i + 2] > 24) ++lit;
-    return static_cast<double>(lit) / static_cast<double>(p.size() / 3);
-}
-
-double changedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    size_t changed = 0;
-    for (size_t i = 0; i + 2 < a.size(); i += 3)
-        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 24)
-            ++changed;
-    return static_cast<double>(changed) / static_cast<double>(a.size() / 3);
-}
-
-std::vector<Vec3> positions(const SceneObject& o) {
-    std::vector<Vec3> out;
-    for (const MeshVertex& v : o.vertices) out.push_back(v.position);
-    return out;
-}
 
 // The spot centre a pair of draws from the shared sequence gives (the first draw is y).
 Vec3 spotFromDraws(int first, int second) {
@@ -88,21 +30,12 @@ Vec3 spotFromDraws(int first, int second) {
     return Vec3(x, y, 15.0f);
 }
 
-void expectSameSpot(const Vec3& a, const Vec3& b) {
-    EXPECT_NEAR(a.x, b.x, 1e-5f);
-    EXPECT_NEAR(a.y, b.y, 1e-5f);
-    EXPECT_NEAR(a.z, b.z, 1e-5f);
-}
-
-class TreeInABoxTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "x11", 0); }
-};
+class TreeInABoxTest : public SceneGlTest {};
 
 }  // namespace
 
 TEST_F(TreeInABoxTest, BuildsAnInsideOutBoxAndTwoShadowCastingLamps) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     EXPECT_EQ(e.findCamera("SceneTreeInABox.camera0"), scene.camera);
     EXPECT_EQ(scene.renderer.objectCount(), 3);
@@ -157,20 +90,20 @@ TEST_F(TreeInABoxTest, BuildsAnInsideOutBoxAndTwoShadowCastingLamps) {
 }
 
 TEST_F(TreeInABoxTest, BuiltAloneItsSpotsFollowItsOwnSeed) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     EXPECT_EQ(demoRandDraws(), 0ul);
     scene.animate(40);
     demoSeed(21);
     const int first = demoRand();
     const int second = demoRand();
-    expectSameSpot(scene.spotCentre, spotFromDraws(first, second));
+    expectVecNear(scene.spotCentre, spotFromDraws(first, second), 1e-5f);
 }
 
 TEST_F(TreeInABoxTest, BuiltBeforeBubblesOfLifeItsSpotsFollowTheNoiseSetUp) {
     // The production builds this scene first and "BubblesOfLife" after it; the noise set-up
     // reseeds the shared sequence and draws its tables, and the spots continue from there.
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneBubblesOfLife bubbles(&e, "BubblesOfLife");
     scene.animate(40);
@@ -181,12 +114,12 @@ TEST_F(TreeInABoxTest, BuiltBeforeBubblesOfLifeItsSpotsFollowTheNoiseSetUp) {
     demoSeed(123);
     for (int i = 0; i < 3 * 256; ++i) demoRand();
     const int d0 = demoRand(), d1 = demoRand(), d2 = demoRand(), d3 = demoRand();
-    expectSameSpot(firstSpot, spotFromDraws(d0, d1));
-    expectSameSpot(secondSpot, spotFromDraws(d2, d3));
+    expectVecNear(firstSpot, spotFromDraws(d0, d1), 1e-5f);
+    expectVecNear(secondSpot, spotFromDraws(d2, d3), 1e-5f);
 }
 
 TEST_F(TreeInABoxTest, ZeroStepsStillChooseSpotsButGrowNothing) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneObject& box = *scene.renderer.object(scene.box);
     const std::vector<Vec3> before = positions(box);
@@ -204,7 +137,7 @@ TEST_F(TreeInABoxTest, ZeroStepsStillChooseSpotsButGrowNothing) {
 }
 
 TEST_F(TreeInABoxTest, OneNewSpotPerPeriodOnTheFarWall) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     const int runMs = 15000;
     int spots = 0;
@@ -233,7 +166,7 @@ TEST_F(TreeInABoxTest, OneNewSpotPerPeriodOnTheFarWall) {
 }
 
 TEST_F(TreeInABoxTest, CurrentSpotRisesTowardsTheViewerTaperingToItsRim) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneObject& box = *scene.renderer.object(scene.box);
     scene.animate(0);
@@ -260,7 +193,7 @@ TEST_F(TreeInABoxTest, CurrentSpotRisesTowardsTheViewerTaperingToItsRim) {
 }
 
 TEST_F(TreeInABoxTest, SpotNearACornerTakesInTheEdgeItSharesWithTheSideWalls) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneObject& box = *scene.renderer.object(scene.box);
     // Vertices on the far wall's border also belong to side-wall faces; pushing them drags the
@@ -290,7 +223,7 @@ TEST_F(TreeInABoxTest, SpotNearACornerTakesInTheEdgeItSharesWithTheSideWalls) {
 }
 
 TEST_F(TreeInABoxTest, SpikesAccumulateWithoutAddingSlots) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneObject& box = *scene.renderer.object(scene.box);
     const size_t vertexSlots = box.vertices.size(), faceSlots = box.faces.size();
@@ -313,7 +246,7 @@ TEST_F(TreeInABoxTest, SpikesAccumulateWithoutAddingSlots) {
 }
 
 TEST_F(TreeInABoxTest, LampBRunsTheOrbitOfLampATwoSecondsAhead) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneObject& a = *scene.renderer.object(scene.lampA);
     SceneObject& b = *scene.renderer.object(scene.lampB);
@@ -330,25 +263,12 @@ TEST_F(TreeInABoxTest, LampBRunsTheOrbitOfLampATwoSecondsAhead) {
 }
 
 TEST_F(TreeInABoxTest, FramesAreLitChangeOverTimeAndRepeatExactly) {
-    // Each run gets its own engine, as each run of the program does: the camera keeps the
-    // matrices of its last full-size view, which the next frame's reflections start from.
-    const int times[] = {500, 6000, 15000};
-    std::vector<std::vector<uint8_t>> runs[2];
-    for (auto& frames : runs) {
-        TestEngine e;
-        auto scene = std::make_unique<Tree>(&e, "Tree In A Box");
-        int t = 0;
-        for (int target : times) {
-            while (t < target) {
-                const int delta = std::min(500, target - t);
-                drawFrame(e, *scene, delta);
-                t += delta;
-            }
-            frames.push_back(picture(e));
-        }
-    }
+    const std::vector<int> times = {500, 6000, 15000};
+    auto make = [](Engine& e) { return std::make_unique<Tree>(&e, "Tree In A Box"); };
+    const std::vector<std::vector<uint8_t>> runs[2] = {picturesAt(kSize, make, times, 500),
+                                                       picturesAt(kSize, make, times, 500)};
     for (size_t k = 0; k < runs[0].size(); ++k) {
-        snapshot(runs[0][k], "tree-" + std::to_string(times[k]));
+        snapshot(runs[0][k], kSize, kSize, "tree-" + std::to_string(times[k]));
         EXPECT_GT(litShare(runs[0][k]), 0.05) << times[k];
         EXPECT_TRUE(runs[0][k] == runs[1][k]) << times[k];
     }

@@ -4,95 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "content/SceneVerdanth.h"
-#include "engine/Engine.h"
-#include "frame/FrameCapture.h"
+#include "content/scene_test_support.h"
 #include "render/Camera.h"
-#include "render/ScreenEffects.h"
 
 namespace {
 
-class TestEngine : public Engine {
-public:
-    TestEngine() : Engine("verdanth test", 512, 512, 512, 512, false, 32, false, false, false) {
-        registerScene(nullptr);
-        screenEffects = new ScreenEffects(textureWidth, textureHeight, smallTextureWidth,
-                                          smallTextureHeight, viewWidth, viewHeight,
-                                          smallViewWidth, smallViewHeight, 7);
-        useFixedClock();
-    }
-    int loadContent() override { return 0; }
-};
+using namespace scenetest;
 
-// One frame as the dispatch would draw it: render viewport, cleared buffers, one scene slot.
-void drawFrame(Engine& e, Scene& scene, int deltaMs) {
-    glViewport(0, 0, e.renderWidth, e.renderHeight);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    e.screenEffects->useSmallTextures = 0;
-    e.screenEffects->workSlotBase = 1;
-    scene.render(0, deltaMs);
-}
+const int kSize = 512;
 
-std::vector<uint8_t> picture(Engine& e) {
-    std::vector<uint8_t> pixels;
-    readBackBuffer(e.renderWidth, e.renderHeight, &pixels);
-    return pixels;
-}
-
-// With VERDANTH_SNAPSHOT_DIR set, frames (of the 512 x 512 test engine) are kept for a viewer.
-void snapshot(const std::vector<uint8_t>& pixels, const std::string& name) {
-    const char* dir = std::getenv("VERDANTH_SNAPSHOT_DIR");
-    if (dir == nullptr) return;
-    std::string error;
-    writeRgbPng(std::string(dir) + "/" + name + ".png", 512, 512, pixels, &error);
-}
-
-// Share of pixels that are not black.
-double litShare(const std::vector<uint8_t>& p) {
-    size_t lit = 0;
-    for (size_t i = 0; i + 2 < p.size(); i += 3)
-        if (p[i] + p[i + 1] + p[i + 2] > 24) ++lit;
-    return static_cast<double>(lit) / static_cast<double>(p.size() / 3);
-}
-
-double changedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    size_t changed = 0;
-    for (size_t i = 0; i + 2 < a.size(); i += 3)
-        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 24)
-            ++changed;
-    return static_cast<double>(changed) / static_cast<double>(a.size() / 3);
-}
-
-std::vector<Vec3> positions(const SceneObject& o) {
-    std::vector<Vec3> out;
-    for (const MeshVertex& v : o.vertices) out.push_back(v.position);
-    return out;
-}
-
-float farthest(const SceneObject& o) {
-    float d = 0.0f;
-    for (const MeshVertex& v : o.vertices)
-        if (!v.deleted) d = std::max(d, v.position.length());
-    return d;
-}
-
-class VerdanthTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "x11", 0); }
-};
+class VerdanthTest : public SceneGlTest {};
 
 }  // namespace
 
 TEST_F(VerdanthTest, BuildsTheMassTheInsideOutRoomAndAShadowCastingLamp) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     SceneVerdanth scene(&e, "Verdanth");
     EXPECT_EQ(scene.name, "Verdanth");
     EXPECT_EQ(e.findCamera("SceneVerdanth.camera0"), scene.camera);
@@ -100,7 +31,7 @@ TEST_F(VerdanthTest, BuildsTheMassTheInsideOutRoomAndAShadowCastingLamp) {
 
     SceneObject& mass = *scene.renderer.object(scene.mass);
     EXPECT_EQ(mass.vertexCount, 40 * 39 + 2);
-    EXPECT_NEAR(farthest(mass), 2.5f, 1e-4f);
+    EXPECT_NEAR(maxVertexDistance(mass), 2.5f, 1e-4f);
     EXPECT_TRUE(mass.surfaces[0].castsShadow);
     EXPECT_TRUE(mass.surfaces[1].castsShadow);
     // The bloom slot is the brighter one.
@@ -109,7 +40,7 @@ TEST_F(VerdanthTest, BuildsTheMassTheInsideOutRoomAndAShadowCastingLamp) {
 
     // The room's faces look inwards: their normals point towards the centre.
     SceneObject& room = *scene.renderer.object(scene.room);
-    EXPECT_NEAR(farthest(room), 25.0f, 1e-3f);
+    EXPECT_NEAR(maxVertexDistance(room), 25.0f, 1e-3f);
     int inward = 0, faces = 0;
     for (const MeshFace& f : room.faces) {
         if (f.deleted) continue;
@@ -129,7 +60,7 @@ TEST_F(VerdanthTest, BuildsTheMassTheInsideOutRoomAndAShadowCastingLamp) {
     EXPECT_TRUE(lamp.castsShadows);
     EXPECT_EQ(lamp.shadowMapSize, 256);
     EXPECT_EQ(lamp.vertexCount, 8 * 7 + 2);
-    EXPECT_NEAR(farthest(lamp), 1.0f, 1e-4f);
+    EXPECT_NEAR(maxVertexDistance(lamp), 1.0f, 1e-4f);
     // The lamp sphere surrounds the light: it must stay out of its own shadow map.
     EXPECT_FALSE(lamp.surfaces[0].castsShadow);
     EXPECT_FALSE(lamp.surfaces[1].castsShadow);
@@ -137,7 +68,7 @@ TEST_F(VerdanthTest, BuildsTheMassTheInsideOutRoomAndAShadowCastingLamp) {
 }
 
 TEST_F(VerdanthTest, EveryFramePushesTheSelectedVerticesOutwardsEvenWithAZeroStep) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     SceneVerdanth scene(&e, "Verdanth");
     SceneObject& mass = *scene.renderer.object(scene.mass);
     const std::vector<Vec3> before = positions(mass);
@@ -164,13 +95,13 @@ TEST_F(VerdanthTest, EveryFramePushesTheSelectedVerticesOutwardsEvenWithAZeroSte
 }
 
 TEST_F(VerdanthTest, MassKeepsGrowingWithoutAddingSlots) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     SceneVerdanth scene(&e, "Verdanth");
     SceneObject& mass = *scene.renderer.object(scene.mass);
     const size_t vertexSlots = mass.vertices.size(), faceSlots = mass.faces.size();
     const int faces = mass.faceCount;
     const std::vector<Vec3> original = positions(mass);
-    const float startReach = farthest(mass);
+    const float startReach = maxVertexDistance(mass);
     auto displaced = [&]() {
         int n = 0;
         for (size_t i = 0; i < original.size(); ++i)
@@ -189,11 +120,11 @@ TEST_F(VerdanthTest, MassKeepsGrowingWithoutAddingSlots) {
     EXPECT_EQ(mass.vertices.size(), vertexSlots);
     EXPECT_EQ(mass.faces.size(), faceSlots);
     EXPECT_EQ(mass.faceCount, faces);
-    EXPECT_GT(farthest(mass), 3.0f * startReach);  // an ever larger spiky mass
+    EXPECT_GT(maxVertexDistance(mass), 3.0f * startReach);  // an ever larger spiky mass
 }
 
 TEST_F(VerdanthTest, InSilenceTheCameraBacksAwayAndTheLampFollowsIt) {
-    TestEngine e;
+    SceneTestEngine e(kSize, kSize, false);
     SceneVerdanth scene(&e, "Verdanth");
     SceneObject& mass = *scene.renderer.object(scene.mass);
     SceneObject& lamp = *scene.renderer.object(scene.lamp);
@@ -216,25 +147,12 @@ TEST_F(VerdanthTest, InSilenceTheCameraBacksAwayAndTheLampFollowsIt) {
 }
 
 TEST_F(VerdanthTest, FramesAreLitChangeOverTimeAndRepeatExactly) {
-    // Each run gets its own engine, as each run of the program does: the camera keeps the
-    // matrices of its last full-size view, which the next frame's reflections start from.
-    const int times[] = {500, 5000, 12000};
-    std::vector<std::vector<uint8_t>> runs[2];
-    for (auto& run : runs) {
-        TestEngine e;
-        auto scene = std::make_unique<SceneVerdanth>(&e, "Verdanth");
-        int t = 0;
-        for (int target : times) {
-            while (t < target) {
-                const int delta = std::min(300, target - t);
-                drawFrame(e, *scene, delta);
-                t += delta;
-            }
-            run.push_back(picture(e));
-        }
-    }
+    const std::vector<int> times = {500, 5000, 12000};
+    auto make = [](Engine& e) { return std::make_unique<SceneVerdanth>(&e, "Verdanth"); };
+    const std::vector<std::vector<uint8_t>> runs[2] = {picturesAt(kSize, make, times, 300),
+                                                       picturesAt(kSize, make, times, 300)};
     for (size_t k = 0; k < runs[0].size(); ++k) {
-        snapshot(runs[0][k], "verdanth-" + std::to_string(times[k]));
+        snapshot(runs[0][k], kSize, kSize, "verdanth-" + std::to_string(times[k]));
         EXPECT_GT(litShare(runs[0][k]), 0.05) << times[k];
         EXPECT_TRUE(runs[0][k] == runs[1][k]) << times[k];
     }

@@ -1,0 +1,125 @@
+#include "content/SceneKit.h"
+
+#include "engine/Engine.h"
+#include "render/Camera.h"
+#include "render/ScreenEffects.h"
+#include "resources/TextureManager.h"
+
+namespace scenekit {
+
+GLuint textureNamed(Engine* engine, const char* name) {
+    return engine->textures != nullptr ? engine->textures->textureId(name) : 0;
+}
+
+Camera* sceneCamera(Engine* engine, const std::string& name) {
+    Camera* camera = engine->createCamera(name, 0.1f, 100.0f, 45.0f, 0.0f);
+    return camera != nullptr ? camera : engine->findCamera(name);
+}
+
+Surface makeSurface(const Vec3& colourBias, const Vec3& colourScale, bool castsShadow) {
+    Surface s;
+    s.colourBias = colourBias;
+    s.colourScale = colourScale;
+    s.castsShadow = castsShadow;
+    return s;
+}
+
+void setUnit(Surface& s, int unit, int mode, GLuint texture, bool cubeMap) {
+    s.unitMode[unit] = mode;
+    s.unitTexture[unit] = texture;
+    s.unitCubeMap[unit] = cubeMap;
+    if (s.unitCount < unit + 1) s.unitCount = unit + 1;
+}
+
+void setReflectiveUnits(Surface& s, int baseMode, GLuint base, GLuint environment,
+                        GLuint cubeMap) {
+    setUnit(s, 0, baseMode, base);
+    setUnit(s, 1, kUnitModulate, environment);
+    setUnit(s, 2, kUnitAdd, cubeMap, true);
+}
+
+Surface reflectiveSurface(Engine* engine, const Vec3& colourScale, int baseMode, const char* base,
+                          float texScaleU, float texScaleV) {
+    Surface s = makeSurface(Vec3(0.0f, 0.0f, 0.0f), colourScale);
+    setReflectiveUnits(s, baseMode, textureNamed(engine, base), textureNamed(engine, "billbig"),
+                       textureNamed(engine, "cubemap.bill"));
+    setTextureScale(s, texScaleU, texScaleV);
+    return s;
+}
+
+void setTextureScale(Surface& s, float u, float v) {
+    s.texScaleU[0] = u;
+    s.texScaleV[0] = v;
+}
+
+void setSurfaceSlot(SceneObject& o, int slot, const Surface& s) {
+    o.currentSurface = slot;
+    o.setSurface(s);
+    o.currentSurface = 0;
+}
+
+LightSettings shadowSpotLight(const Vec3& ambient, const Vec3& diffuse, float spotExponent,
+                              float linearAttenuation) {
+    LightSettings light;
+    light.isLight = true;
+    light.positional = true;
+    for (int i = 0; i < 3; ++i) {
+        light.lightAmbient[i] = ambient[i];
+        light.lightDiffuse[i] = diffuse[i];
+        light.lightSpecular[i] = 0.0f;
+    }
+    light.lightAmbient[3] = light.lightDiffuse[3] = light.lightSpecular[3] = 1.0f;
+    light.lightOffset = Vec3(0.0f, 0.0f, 0.0f);
+    light.spotDirection = Vec3(0.0f, 0.0f, 1.0f);
+    light.spotExponent = spotExponent;
+    light.spotCutoff = 90.0f;
+    light.constantAttenuation = 0.0f;
+    light.linearAttenuation = linearAttenuation;
+    light.quadraticAttenuation = 0.0f;
+    light.castsShadows = true;
+    light.shadowMapSize = 256;
+    return light;
+}
+
+void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects* effects,
+                         float blurProgress, int blurPasses, float blurFadeOut) {
+    const int b = effects != nullptr ? effects->workSlotBase : 0;
+    // grab does not check its slot: a frame whose bank is too small loses the halo instead of
+    // writing past the slot arrays.
+    const bool halo = effects != nullptr && effects->validSlot(b) && effects->validSlot(b + 1);
+
+    // The halo source: surface slot 1, drawn directly at quarter size.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
+    if (halo) {
+        effects->useSmallTextures = 1;
+        effects->grab(b + 1);
+        camera->applySmall();
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_DEPTH_TEST);
+        effects->blur(b + 1, blurProgress, blurPasses, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f,
+                      blurFadeOut);
+        effects->grab(b);
+        camera->restore();
+        effects->useSmallTextures = 0;
+    }
+
+    // The picture itself with surface slot 0, shadows composited through the screen effects
+    // (drawn directly without them).
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
+
+    if (halo) {
+        camera->apply();
+        effects->useSmallTextures = 1;
+        glDisable(GL_DEPTH_TEST);
+        effects->drawGrab(b, kBlendAdditive);
+        camera->restore();
+        effects->useSmallTextures = 0;
+    }
+}
+
+}  // namespace scenekit
