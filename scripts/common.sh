@@ -37,3 +37,23 @@ build_into() {
 }
 
 XVFB_RUN=(xvfb-run -a -s "-screen 0 1280x1024x24 -noreset")
+
+# Builds the program of a git revision into build-rev/SHA/ (sources from git archive, so the
+# working tree is untouched) and prints the program's path. Built once per revision.
+build_revision() {
+  local rev=$1 sha dir
+  sha=$(git rev-parse --verify "$rev^{commit}") || return 1
+  dir=build-rev/$sha
+  if [ ! -x "$dir/build/verdanth" ]; then
+    rm -rf "$dir" && mkdir -p "$dir/src" || return 1
+    git archive "$sha" | tar -x -C "$dir/src" || return 1
+    cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || return 1
+    cmake --build "$dir/build" -j"$(nproc)" --target verdanth >/dev/null || return 1
+  fi
+  echo "$PWD/$dir/build/verdanth"
+}
+
+# Runs a command under a virtual X server when there is no display.
+with_display() {
+  if [ -n "${DISPLAY:-}" ]; then "$@"; else "${XVFB_RUN[@]}" "$@"; fi
+}

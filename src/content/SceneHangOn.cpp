@@ -8,6 +8,7 @@
 
 #include "content/SceneKit.h"
 #include "engine/Engine.h"
+#include "engine/StageTimer.h"
 #include "render/BitmapFont.h"
 #include "render/Camera.h"
 #include "render/ScreenEffects.h"
@@ -357,6 +358,7 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         drawTextStack(font, quarterStack);
         if (part == 4) drawSpriteRing(t);
         fx->grab(work + 1);
+        stagetimer::mark("halo text");
         camera->restore();
 
         // Its blurred copy.
@@ -366,6 +368,7 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         glDisable(GL_DEPTH_TEST);
         fx->blur(work + 1, 0.5f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
         fx->grab(work);
+        stagetimer::mark("halo blur");
         camera->restore();
     }
 
@@ -379,6 +382,7 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
     if (hasSpriteRing(part)) drawSpriteRing(t);
     if (part == 3) drawRockingImage(t);
     drawTextStack(font, fullStack);
+    stagetimer::mark("text");
 
     if (halo) {
         // The blurred copy added over it.
@@ -386,6 +390,7 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         fx->useSmallTextures = 1;
         fx->drawGrab(work, kBlendAdditive);
         fx->useSmallTextures = 0;
+        stagetimer::mark("halo add");
     }
     camera->restore();
 }

@@ -1,6 +1,7 @@
 #include "content/SceneKit.h"
 
 #include "engine/Engine.h"
+#include "engine/StageTimer.h"
 #include "render/Camera.h"
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
@@ -88,6 +89,7 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     // writing past the slot arrays.
     const bool halo = effects != nullptr && effects->validSlot(b) && effects->validSlot(b + 1);
 
+    stagetimer::mark("animation");
     // The halo source: surface slot 1, drawn directly at quarter size.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -103,6 +105,7 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
         effects->blur(b + 1, blurProgress, blurPasses, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f,
                       blurFadeOut);
         effects->grab(b);
+        stagetimer::mark("halo blur");
         camera->restore();
         effects->useSmallTextures = 0;
     }
@@ -117,6 +120,7 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
         effects->useSmallTextures = 1;
         glDisable(GL_DEPTH_TEST);
         effects->drawGrab(b, kBlendAdditive);
+        stagetimer::mark("halo add");
         camera->restore();
         effects->useSmallTextures = 0;
     }

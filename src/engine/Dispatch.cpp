@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/Engine.h"
+#include "engine/StageTimer.h"
 #include "render/ScreenEffects.h"
 
 namespace {
@@ -149,6 +150,7 @@ int Engine::renderFrame() {
     }
 
     const FramePlan plan = planFrame(t);
+    stagetimer::beginFrame();
     ScreenEffects* fx = screenEffects;
     if (fx != nullptr) fx->workSlotBase = static_cast<int>(plan.scenes.size());
     glViewport(0, 0, renderWidth, renderHeight);
@@ -160,9 +162,13 @@ int Engine::renderFrame() {
         for (int i = 0; i < n; ++i) {
             fx->useSmallTextures = 0;
             clearColourAndDepth();
+            stagetimer::setScene(plan.scenes[i]->name);
             plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
+            stagetimer::mark("other drawing");
             fx->useSmallTextures = 0;
             fx->grab(i);
+            stagetimer::mark("grab");
+            stagetimer::setScene("");
         }
         glDisable(GL_DEPTH_TEST);
 
@@ -190,10 +196,12 @@ int Engine::renderFrame() {
             fx->grab(n + static_cast<int>(k));
         }
 
+        stagetimer::mark("effects");
         glDisable(GL_BLEND);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         for (int slot : plan.layerSlots) fx->drawGrab(slot, 1);
+        stagetimer::mark("layers");
     }
 
     if (needsUpscale && fx != nullptr) {
@@ -203,6 +211,7 @@ int Engine::renderFrame() {
         glClear(GL_COLOR_BUFFER_BIT);
         glViewport(0, 0, windowWidth, windowHeight);
         fx->drawGrab(fx->slotCount - 1, 0);
+        stagetimer::mark("upscale");
     }
     seekedThisFrame = false;
     return 1;

@@ -84,9 +84,15 @@ Options parseCommandLine(const std::vector<std::string>& args) {
                 if (v->empty()) o.error = "--video needs a file name";
                 o.videoFile = *v;
             }
-        } else if (a == "--bench" || a == "--bench=json") {
+        } else if (a == "--bench" || a == "--bench=json" || a == "--bench=stages") {
             o.bench = true;
             o.benchJson = a == "--bench=json";
+            o.benchStages = a == "--bench=stages";
+        } else if (a == "--every") {
+            if (const std::string* v = value("a frame count")) {
+                if (!parseInt(*v, 1, 1000000, &o.captureEvery))
+                    o.error = "--every needs a frame count from 1 to 1000000, not \"" + *v + "\"";
+            }
         } else if (a == "--from" || a == "--to") {
             if (const std::string* v = value("a time in ms")) {
                 int ms = 0;
@@ -111,6 +117,8 @@ Options parseCommandLine(const std::vector<std::string>& args) {
     const int offlineModes = !o.captureDir.empty() + !o.videoFile.empty() + o.bench;
     if (o.error.empty() && offlineModes > 1)
         o.error = "--capture, --video and --bench cannot be combined";
+    if (o.error.empty() && o.captureEvery != 1 && o.captureDir.empty())
+        o.error = "--every goes with --capture";
     if (o.error.empty() && o.toMs <= o.fromMs && offlineModes > 0)
         o.error = "--to must be later than --from";
     parseWindowSwitches(text, &o);
@@ -132,8 +140,10 @@ std::string usageText() {
            "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"
            "  --video FILE    render offline to a video file with the music (ffmpeg; the\n"
            "                  extension picks the container, H.264 in MP4 by default)\n"
+           "  --every N       with --capture: draw every frame, write every Nth (default 1)\n"
            "  --bench         play offline as fast as possible and print frame-time figures\n"
-           "                  per scene (--bench=json for JSON)\n"
+           "                  per scene and the load time (--bench=json for JSON,\n"
+           "                  --bench=stages adds the time of each stage of the frames)\n"
            "  --from MS       first frame of an offline run (default 0)\n"
            "  --to MS         end of an offline run, exclusive (default 253000)\n"
            "  --fps N         frames per second of an offline run (default 60)\n"

@@ -20,6 +20,8 @@ struct Options {
     std::string videoFile;   // offline render to a video file when not empty
     bool bench = false;      // offline run as fast as possible, with frame-time figures
     bool benchJson = false;  // ... printed as JSON
+    bool benchStages = false;  // ... with the time of every stage of the frames
+    int captureEvery = 1;    // a capture writes every Nth frame it draws
     int fromMs = 0;
     int toMs = 253000;
     int fps = 60;

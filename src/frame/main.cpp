@@ -19,6 +19,7 @@
 
 #include "content/Demo.h"
 #include "content/LoadingScreen.h"
+#include "engine/StageTimer.h"
 #include "frame/CommandLine.h"
 #include "frame/FrameCapture.h"
 #include "frame/LoadingThread.h"
@@ -29,6 +30,14 @@
 #include "frame/Stopwatch.h"
 
 namespace {
+
+// When the process started, for the load time the benchmark reports.
+const auto processStart = std::chrono::steady_clock::now();
+
+double msSince(std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from)
+        .count();
+}
 
 int printScore() {
     Demo demo(800, 600, 0, 0, false, 32, false, false, false);
@@ -80,13 +89,16 @@ int capture(const Options& o) {
     const long long total = offlineFrameCount(range);
     std::vector<uint8_t> pixels;
     bool failed = false;
+    int written = 0;
     int drawn = runOffline(demo, range, [&](int k, int t, double) {
+        if (k % o.captureEvery != 0) return true;
         readBackBuffer(demo.windowWidth, demo.windowHeight, &pixels);
         if (!writeRgbPng(captureFrameName(o.captureDir, k), demo.windowWidth, demo.windowHeight,
                          pixels, &error)) {
             failed = true;
             return false;
         }
+        ++written;
         std::printf("\rcapture: frame %d of %lld (%d ms)", k + 1, total, t);
         std::fflush(stdout);
         return true;
@@ -96,8 +108,10 @@ int capture(const Options& o) {
         std::fprintf(stderr, "verdanth: capture stopped: %s\n", error.c_str());
         return 1;
     }
-    std::printf("capture: %s, %d frames in %s\n", offlineStopRequested() ? "interrupted" : "done",
-                drawn, o.captureDir.c_str());
+    std::printf("capture: %s, %d frames in %s", offlineStopRequested() ? "interrupted" : "done",
+                written, o.captureDir.c_str());
+    if (o.captureEvery > 1) std::printf(" (every %dth of %d drawn)", o.captureEvery, drawn);
+    std::printf("\n");
     return offlineStopRequested() ? 130 : 0;
 }
 
@@ -182,7 +196,10 @@ int bench(const Options& o) {
     // Every scene drawn in a frame is charged that frame's time; scenes in score order.
     std::vector<double> all;
     std::vector<SceneBench> scenes;
+    double loadMs = 0.0;
+    stagetimer::enable(o.benchStages);
     runOffline(demo, rangeOf(o), [&](int, int t, double ms) {
+        if (all.empty()) loadMs = msSince(processStart);
         all.push_back(ms);
         const long rss = residentMemoryKiB();
         std::set<std::string> seen;
@@ -220,8 +237,9 @@ int bench(const Options& o) {
             std::fprintf(out, "    {\"name\": \"%s\", %s, \"memory_growth_kib\": %ld}%s\n",
                          scenes[i].name.c_str(), stats(computeFrameStats(scenes[i].frameMs)).c_str(),
                          growth(scenes[i]), i + 1 < scenes.size() ? "," : "");
-        std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld\n}\n",
-                     stats(whole).c_str(), memory);
+        std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld,\n"
+                          "  \"load_ms\": %.1f\n}\n",
+                     stats(whole).c_str(), memory, loadMs);
         std::fclose(out);
         return 0;
     }
@@ -237,6 +255,14 @@ int bench(const Options& o) {
         row(b.name, computeFrameStats(b.frameMs), std::to_string(growth(b)));
     row("whole run", whole, "");
     std::printf("peak memory: %.1f MiB\n", static_cast<double>(memory) / 1024.0);
+    std::printf("load: %.2f s from start to the first frame\n", loadMs / 1000.0);
+    if (o.benchStages) {
+        std::printf("\nstages (each waited for), ms per frame that ran them:\n");
+        std::printf("%-34s %-22s %7s %9s\n", "scene", "stage", "frames", "ms");
+        for (const stagetimer::StageRow& r : stagetimer::table())
+            std::printf("%-34s %-22s %7ld %9.3f\n", r.scene.empty() ? "(frame)" : r.scene.c_str(),
+                        r.stage.c_str(), r.frames, r.msPerFrame);
+    }
     return 0;
 }
 

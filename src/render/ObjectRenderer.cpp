@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include "engine/StageTimer.h"
 #include "render/Camera.h"
 #include "render/ScreenEffects.h"
 #include "render/Shapes.h"
@@ -314,6 +315,7 @@ void ObjectRenderer::projectedLitPass(bool skipObjects) {
 // so every light has its slot and is added unshadowed. Returns the number of masks.
 int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
     shadowMapPass(skipObjects);
+    stagetimer::mark("shadow maps");
     glDisable(GL_LIGHTING);
     glDisable(GL_COLOR_MATERIAL);
     selectTextureUnit(0);
@@ -370,8 +372,11 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
         else
             camera->apply();
         shadowMapPass(skipObjects);
+        stagetimer::mark("direct shadow maps");
         ambientPass(skipObjects);
+        stagetimer::mark("direct ambient");
         directLitPass(skipObjects);
+        stagetimer::mark("direct lit");
         camera->restore();
         return;
     }
@@ -386,6 +391,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     else
         camera->apply();
     const int masks = shadowMaskPasses(skipObjects, fx);
+    stagetimer::mark("shadow masks");
     camera->restore();
 
     const int ambientSlot = base + masks + 1;
@@ -399,6 +405,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ambientPass(skipObjects);
     grabIfValid(fx, ambientSlot);
+    stagetimer::mark("ambient");
     camera->restore();
 
     fx.useSmallTextures = smallLitPass ? 1 : 0;
@@ -409,6 +416,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     projectedLitPass(skipObjects);
     grabIfValid(fx, litSlot);
+    stagetimer::mark("lit");
 
     // Ambient image over the lit one, then the lit image added once per light, held back by
     // that light's mask.
@@ -424,4 +432,5 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     fx.smallSlotA = 0;
     fx.useSmallTextures = 0;
     camera->restore();
+    stagetimer::mark("composition");
 }

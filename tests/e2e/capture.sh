@@ -20,6 +20,9 @@ for ms in 2000 3500 4500 9000 15000; do
   check "the frame at $ms ms is not blank (mean $mean)" awk -v m="$mean" 'BEGIN { exit !(m > 0.03) }'
 done
 
+"$VERDANTH" --capture "$TMP/every" --every 2 --from 2000 --to 2400 --fps 10 -res:320 -nomusic >/dev/null
+check "--every 2 writes frames 0 and 2 of 4" [ "$(ls "$TMP/every" | tr '\n' ' ')" = "frame-000000.png frame-000002.png " ]
+
 "$VERDANTH" --capture "$TMP/b" --from 2000 --to 2300 --fps 10 -res:320 >/dev/null
 "$VERDANTH" --capture "$TMP/c" --from 2000 --to 2300 --fps 10 -res:320 >/dev/null
 check "two captures of one range give identical files" diff -r "$TMP/b" "$TMP/c"

@@ -26,6 +26,9 @@ check "--bench has its columns" grep -q "frames.*mean ms.*median.*p95.*worst" "$
 check "--bench reports the whole run" grep -Eq "^whole run +10 " "$TMP/bench"
 check "--bench reports peak memory" grep -q "peak memory: .* MiB" "$TMP/bench"
 check "--bench lists the scene drawn" grep -q "^Hang On With Us" "$TMP/bench"
+check "--bench reports the load time" grep -Eq "^load: [0-9.]+ s from start to the first frame" "$TMP/bench"
+"$VERDANTH" --bench=stages --from 2000 --to 2500 --fps 20 -res:320 >"$TMP/stages"
+check "--bench=stages lists the text scene's stages" grep -Eq "^Hang On With Us +text +10 " "$TMP/stages"
 "$VERDANTH" --bench=json --from 2000 --to 2500 --fps 20 -res:320 >"$TMP/bench.json"
 check "--bench=json is JSON with every figure" python3 -c "
 import json,sys
@@ -33,5 +36,6 @@ d=json.load(open('$TMP/bench.json'))
 t=d['total']
 assert t['frames']==10 and all(k in t for k in ('mean_ms','median_ms','p95_ms','worst_ms'))
 assert d['peak_memory_kib']>0 and d['scenes'][0]['name']=='Hang On With Us'
+assert d['load_ms']>0
 "
 finish

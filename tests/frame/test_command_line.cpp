@@ -70,6 +70,10 @@ TEST(CommandLine, OwnLongOptionsTakeValuesThatNeverSwitchAnything) {
     EXPECT_TRUE(parse({"--help"}).help);
     EXPECT_TRUE(parse({"--version"}).version);
     EXPECT_TRUE(parse({"--print-score"}).printScore);
+    o = parse({"--capture", "d", "--every", "30"});
+    EXPECT_EQ(o.captureEvery, 30);
+    o = parse({"--bench=stages"});
+    EXPECT_TRUE(o.bench && o.benchStages && !o.benchJson);
 }
 
 TEST(CommandLine, BadOwnOptionsGiveAMessage) {
@@ -79,6 +83,8 @@ TEST(CommandLine, BadOwnOptionsGiveAMessage) {
     EXPECT_NE(parse({"--from", "-5"}).error, "");
     EXPECT_NE(parse({"--capture", "d", "--from", "3000", "--to", "3000"}).error, "");
     EXPECT_NE(parse({"--frobnicate"}).error, "");
+    EXPECT_NE(parse({"--capture", "d", "--every", "0"}).error, "");
+    EXPECT_NE(parse({"--every", "2"}).error, "");  // only a capture writes frames
     // Unknown words that are not ours are ignored, as is any word containing a window switch.
     EXPECT_EQ(parse({"whatever", "-x"}).error, "");
     Options o = parse({"--nomusic"});
