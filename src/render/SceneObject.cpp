@@ -328,6 +328,87 @@ void SceneObject::setThirdUnitTextureMatrix() {
     glMatrixMode(GL_MODELVIEW);
 }
 
+namespace {
+
+// Drawn as one array: every live face as three corners, each with what the pass gives it.
+std::vector<DrawCorner> cornerScratch;
+
+void drawTriangles(const std::vector<DrawCorner>& corners) {
+    if (corners.empty()) return;
+    const GLsizei stride = sizeof(DrawCorner);
+    const DrawCorner& first = corners.front();
+    glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, first.position);
+    glNormalPointer(GL_FLOAT, stride, first.normal);
+    glTexCoordPointer(2, GL_FLOAT, stride, first.texCoord);
+    glColorPointer(4, GL_FLOAT, stride, first.colour);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+}
+
+}  // namespace
+
+// The corners of every live face whose vertex indices are in range. A face lies in the light
+// (it keeps its colour) when a corner is in front of the plane 0.1 behind the light across its
+// axis, lightPosition and lightDirection given in the object's frame; other faces are black.
+// The ambient pass sees every face lit; the black pass makes every face opaque black.
+const std::vector<DrawCorner>& SceneObject::triangleCorners(const Surface& s, int passType,
+                                                            const Vec3& lightPosition,
+                                                            const Vec3& lightDirection) const {
+    Vec3 bias = s.colourBias, colourScale = s.colourScale;
+    float alphaBias = s.alphaBias, alphaScale = s.alphaScale;
+    if (passType == kPassBlack) {
+        bias = Vec3();
+        colourScale = Vec3();
+        alphaBias = 1.0f;
+        alphaScale = 0.0f;
+    }
+    const int vertexSlots = static_cast<int>(vertices.size());
+    std::vector<DrawCorner>& corners = cornerScratch;
+    corners.clear();
+    for (const MeshFace& f : faces) {
+        if (f.deleted) continue;
+        bool inRange = true;
+        for (int c = 0; c < 3; ++c)
+            if (f.vertex[c] < 0 || f.vertex[c] >= vertexSlots) inRange = false;
+        if (!inRange) continue;
+        bool lit = passType == kPassAmbient;
+        for (int c = 0; c < 3 && !lit; ++c)
+            if (dot(vertices[f.vertex[c]].position - lightPosition, lightDirection) > -0.1f)
+                lit = true;
+        for (int c = 0; c < 3; ++c) {
+            const MeshVertex& v = vertices[f.vertex[c]];
+            DrawCorner corner;
+            corner.position[0] = v.position.x;
+            corner.position[1] = v.position.y;
+            corner.position[2] = v.position.z;
+            corner.normal[0] = v.normal.x;
+            corner.normal[1] = v.normal.y;
+            corner.normal[2] = v.normal.z;
+            corner.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
+            corner.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
+            if (lit) {
+                corner.colour[0] = bias.x + colourScale.x * v.colour.x;
+                corner.colour[1] = bias.y + colourScale.y * v.colour.y;
+                corner.colour[2] = bias.z + colourScale.z * v.colour.z;
+                corner.colour[3] = alphaBias + alphaScale * v.alpha;
+            } else {
+                corner.colour[0] = corner.colour[1] = corner.colour[2] = 0.0f;
+                corner.colour[3] = 1.0f;
+            }
+            corners.push_back(corner);
+        }
+    }
+    return corners;
+}
+
 void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
     if (faces.empty() || !visible) return;
     const Surface& s = surface();
@@ -346,15 +427,6 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
     }
 
     setMaterial(s);
-
-    Vec3 bias = s.colourBias, colourScale = s.colourScale;
-    float alphaBias = s.alphaBias, alphaScale = s.alphaScale;
-    if (passType == kPassBlack) {
-        bias = Vec3();
-        colourScale = Vec3();
-        alphaBias = 1.0f;
-        alphaScale = 0.0f;
-    }
 
     int drawCount = 1;
     if (units == 0) {
@@ -406,10 +478,9 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
     }
 
     // The light's position and axis brought into the object's frame for the facing test.
-    const Vec3 lp = rotatePart(worldMatrix, passLightPosition);
-    const Vec3 ld = rotatePart(worldMatrix, passLightDirection);
-    const int vertexSlots = static_cast<int>(vertices.size());
-
+    const std::vector<DrawCorner>& corners =
+        triangleCorners(s, passType, rotatePart(worldMatrix, passLightPosition),
+                        rotatePart(worldMatrix, passLightDirection));
     for (int k = 0; k < drawCount; ++k) {
         if (s.unitMode[0] == kUnitModulateAndAdd) {
             if (k == 0) {
@@ -419,32 +490,7 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
                 glBlendFunc(GL_SRC_ALPHA, GL_ONE);
             }
         }
-        glBegin(GL_TRIANGLES);
-        for (const MeshFace& f : faces) {
-            if (f.deleted) continue;
-            bool inRange = true;
-            for (int c = 0; c < 3; ++c)
-                if (f.vertex[c] < 0 || f.vertex[c] >= vertexSlots) inRange = false;
-            if (!inRange) continue;
-            bool lit = passType == kPassAmbient;
-            for (int c = 0; c < 3 && !lit; ++c)
-                if (dot(vertices[f.vertex[c]].position - lp, ld) > -0.1f) lit = true;
-            for (int c = 0; c < 3; ++c) {
-                const MeshVertex& v = vertices[f.vertex[c]];
-                glNormal3f(v.normal.x, v.normal.y, v.normal.z);
-                glTexCoord2f(v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0],
-                             v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0]);
-                if (lit)
-                    glColor4f(bias.x + colourScale.x * v.colour.x,
-                              bias.y + colourScale.y * v.colour.y,
-                              bias.z + colourScale.z * v.colour.z,
-                              alphaBias + alphaScale * v.alpha);
-                else
-                    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-                glVertex3f(v.position.x, v.position.y, v.position.z);
-            }
-        }
-        glEnd();
+        drawTriangles(corners);
     }
 
     // Clean-up: texture units back to what the next object and the passes start from.

@@ -4,6 +4,8 @@
 // texture projection, and the drawing of the mesh in the renderer's pass types.
 #include <GL/glew.h>
 
+#include <vector>
+
 #include "render/Mesh.h"
 #include "render/VectorMath.h"
 
@@ -73,6 +75,14 @@ struct LightSettings {
     float shadowFar = 100.0f;
     float shadowFov = 60.0f;
     GLuint texture = 0;
+};
+
+// One corner of a drawn triangle, as the vertex arrays take it.
+struct DrawCorner {
+    float position[3];
+    float normal[3];
+    float texCoord[2];
+    float colour[4];
 };
 
 class SceneObject : public Mesh {
@@ -155,6 +165,10 @@ public:
     float lightView[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 private:
+    // Shared scratch: valid until the next call on any object.
+    const std::vector<DrawCorner>& triangleCorners(const Surface& s, int passType,
+                                                   const Vec3& lightPosition,
+                                                   const Vec3& lightDirection) const;
     void beginProjection(GLuint texture, bool compareDepth);
     void setThirdUnitTextureMatrix();
 };
