@@ -94,6 +94,7 @@ void ObjectRenderer::copyVertexPositions(int from, int to) {
     const size_t n = static_cast<size_t>(source.vertexCount);
     for (size_t i = 0; i < n && i < source.vertices.size() && i < target.vertices.size(); ++i)
         target.vertices[i].position = source.vertices[i].position;
+    drawnShadowMaps.current = false;
 }
 
 void ObjectRenderer::retexture(int objectIndex, float radius) {
@@ -126,6 +127,7 @@ void ObjectRenderer::updateTree(int index, int depth, std::vector<bool>& onPath,
 }
 
 void ObjectRenderer::updateTransforms(Camera* camera, bool skipObjects) {
+    drawnShadowMaps.current = false;
     lights.clear();
     for (auto& o : objects)
         if (o->isLight) lights.push_back(o.get());
@@ -181,6 +183,17 @@ void ObjectRenderer::setPassLight(const SceneObject& light) {
     }
 }
 
+ObjectRenderer::ShadowMapSource ObjectRenderer::shadowMapSource() const {
+    ShadowMapSource source;
+    source.current = true;
+    for (const auto& o : objects)
+        source.casters.push_back(o->visible && !o->faces.empty() && o->surface().castsShadow);
+    for (const SceneObject* light : lights)
+        for (const Vec3& v : {light->position, light->lightOffset, light->spotDirection})
+            source.lightPoses.insert(source.lightPoses.end(), {v.x, v.y, v.z});
+    return source;
+}
+
 void ObjectRenderer::shadowMapPass(bool skipObjects) {
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
@@ -188,14 +201,23 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     selectTextureUnit(0);
+    // Depth alone makes a map: the same casters seen from the same light poses give the same
+    // maps, so the second draw of a frame keeps those of the first. (A pass with the alpha test
+    // on would let the surfaces' alpha into the depth; none has it.)
+    const ShadowMapSource source = shadowMapSource();
+    bool anyChanged = false;
+    for (const auto& o : objects) anyChanged = anyChanged || o->changed;
+    const bool keepMaps = !skipObjects && drawnShadowMaps.current && source == drawnShadowMaps &&
+                          !anyChanged && !glIsEnabled(GL_ALPHA_TEST);
     for (SceneObject* light : lights) {
         if (!light->hasShadowMap()) continue;
         int counter = 0;
         light->setupLight(counter);
         light->beginShadowMapRender();
-        if (!skipObjects) drawAll(kPassLit, true, true);
-        light->endShadowMapRender();
+        if (!skipObjects && !keepMaps) drawAll(kPassLit, true, true);
+        light->endShadowMapRender(!keepMaps);
     }
+    if (!skipObjects) drawnShadowMaps = source;
     glDepthFunc(GL_LESS);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }

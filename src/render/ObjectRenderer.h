@@ -60,9 +60,23 @@ private:
     void drawAll(int passType, bool alternateUnits, bool onlyShadowCasters);
     void setPassLight(const SceneObject& light);
 
+    // What the shadow maps were drawn from: the shadow casters and the light poses. The maps
+    // drawn by a frame's first draw serve its second one when nothing of this has changed; a
+    // transform update, a mesh change or copied vertex positions make them stale.
+    struct ShadowMapSource {
+        bool current = false;
+        std::vector<bool> casters;
+        std::vector<float> lightPoses;  // position, offset and spot direction of every light
+        bool operator==(const ShadowMapSource& o) const {
+            return casters == o.casters && lightPoses == o.lightPoses;
+        }
+    };
+    ShadowMapSource shadowMapSource() const;
     void shadowMapPass(bool skipObjects);
     void ambientPass(bool skipObjects);
     void directLitPass(bool skipObjects);
     void projectedLitPass(bool skipObjects);
     int shadowMaskPasses(bool skipObjects, ScreenEffects& effects);
+
+    ShadowMapSource drawnShadowMaps;
 };

@@ -234,10 +234,11 @@ void SceneObject::beginShadowMapRender() {
     glPolygonOffset(1.25f, 0.0f);
 }
 
-void SceneObject::endShadowMapRender() {
+void SceneObject::endShadowMapRender(bool copyDepth) {
     if (shadowTexture != 0) {
         glBindTexture(GL_TEXTURE_2D, shadowTexture);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, shadowMapSize, shadowMapSize);
+        if (copyDepth)
+            glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, shadowMapSize, shadowMapSize);
     }
     glCullFace(GL_BACK);
     glShadeModel(GL_SMOOTH);

@@ -117,7 +117,8 @@ public:
     void setupLight(int& counter);
 
     void beginShadowMapRender();
-    void endShadowMapRender();
+    // copyDepth false keeps the map as it is (it was drawn earlier and is still current).
+    void endShadowMapRender(bool copyDepth = true);
     // On the active texture unit, with the camera's view on the modelview stack.
     void beginShadowProjection();
     void endShadowProjection();
