@@ -94,9 +94,13 @@ void LoadingScreen::render(int timeMs, int /*frameDeltaMs*/) {
         configureFont(*font);
         const BitmapFont::PerCharacter wobble = [](float u, float column, float /*line*/) {
             const CharacterPose pose = characterPose(u, column);
-            glColor3f(pose.grey, pose.grey, pose.grey);
-            glTranslatef(0.0f, 0.0f, pose.depth);
-            glRotatef(pose.angleDegrees, 0.13f, 1.0f, 0.0f);
+            GlyphPose glyph;
+            glyph.setsColour = true;
+            glyph.colour = Vec3(pose.grey, pose.grey, pose.grey);
+            glyph.translation = Vec3(0.0f, 0.0f, pose.depth);
+            glyph.angleDegrees = pose.angleDegrees;
+            glyph.axis = Vec3(0.13f, 1.0f, 0.0f);
+            return glyph;
         };
         font->print(printedText(), true, 0.0f, 0.0f, 1.25f, 2.0f, wobble, userValue(t), 0);
     }

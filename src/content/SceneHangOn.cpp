@@ -259,9 +259,13 @@ void SceneHangOn::drawTextStack(BitmapFont* font, const TextStack& stack) {
     const Motion motion = stack.motion;
     const BitmapFont::PerCharacter move = [motion](float u, float column, float line) {
         const CharacterPose pose = characterPose(motion, u, column, line);
-        glColor3f(pose.colour.x, pose.colour.y, pose.colour.z);
-        glTranslatef(pose.translation.x, pose.translation.y, pose.translation.z);
-        glRotatef(pose.angleDegrees, pose.axis.x, pose.axis.y, pose.axis.z);
+        GlyphPose glyph;
+        glyph.setsColour = true;
+        glyph.colour = pose.colour;
+        glyph.translation = pose.translation;
+        glyph.angleDegrees = pose.angleDegrees;
+        glyph.axis = pose.axis;
+        return glyph;
     };
 
     glMatrixMode(GL_MODELVIEW);
@@ -276,12 +280,10 @@ void SceneHangOn::drawTextStack(BitmapFont* font, const TextStack& stack) {
         glDisable(GL_DEPTH_TEST);
     }
     // Every layer starts from the same cursor, so the copies lie exactly behind each other.
-    for (int i = 0; i < stack.layers; ++i) {
-        font->setAlpha(1.0f);
-        font->setCursor(stack.column, stack.line);
-        font->print(text, stack.centre, 0.0f, 0.0f, 1.25f, 2.0f, move, stack.value, 0);
-        glTranslatef(0.0f, 0.0f, stack.step);
-    }
+    font->setAlpha(1.0f);
+    font->setCursor(stack.column, stack.line);
+    font->printStack(text, stack.layers, Vec3(0.0f, 0.0f, stack.step), stack.centre, 1.25f, 2.0f,
+                     move, stack.value);
     glDisable(GL_DEPTH_TEST);
     glPopMatrix();
 }

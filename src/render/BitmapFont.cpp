@@ -5,6 +5,9 @@
 
 #include <GL/glew.h>
 
+#include <cmath>
+#include <vector>
+
 FontPixelLayout basicOutputFontLayout() {
     return FontPixelLayout{32, 16, 9, 38.0f, 55.0f, 43.0f, 37.0f, 62.4f, 57.0f};
 }
@@ -181,23 +184,37 @@ std::vector<GlyphQuad> BitmapFont::layout(const std::string& text, bool centre,
     return quads;
 }
 
-void BitmapFont::drawQuad(const GlyphQuad& quad) const {
-    glBegin(GL_QUADS);
-    for (int i = 0; i < 4; ++i) {
-        glTexCoord2f(quad.s[i], quad.t[i]);
-        glVertex3f(quad.corners[i].x, quad.corners[i].y, quad.corners[i].z);
-    }
-    glEnd();
+namespace {
+
+// One corner of a drawn glyph, as the vertex arrays take it.
+struct GlyphVertex {
+    float position[3];
+    float texCoord[2];
+    float colour[4];
+};
+
+// The rotation glRotatef(angleDegrees, axis) makes, applied to v; no turn about a zero axis.
+Vec3 rotated(const Vec3& v, float angleDegrees, const Vec3& axis) {
+    const float length = axis.length();
+    if (length == 0.0f || angleDegrees == 0.0f) return v;
+    const Vec3 a = axis / length;
+    const float radians = angleDegrees * 3.14159265358979f / 180.0f;
+    const float c = std::cos(radians), s = std::sin(radians), k = 1.0f - c;
+    return Vec3((a.x * a.x * k + c) * v.x + (a.x * a.y * k - a.z * s) * v.y +
+                    (a.x * a.z * k + a.y * s) * v.z,
+                (a.y * a.x * k + a.z * s) * v.x + (a.y * a.y * k + c) * v.y +
+                    (a.y * a.z * k - a.x * s) * v.z,
+                (a.z * a.x * k - a.y * s) * v.x + (a.z * a.y * k + a.x * s) * v.y +
+                    (a.z * a.z * k + c) * v.z);
 }
 
-void BitmapFont::print(const std::string& text, bool centre, float columnShift,
-                       float advanceOverride, float scaleX, float scaleY,
-                       const PerCharacter& perCharacter, float userValue, int blendMode) {
-    const std::vector<GlyphQuad> quads =
-        layout(text, centre, columnShift, advanceOverride, scaleX, scaleY);
-    // Without its texture the font would draw whatever texture happens to be bound.
-    if (!hasLayout || textures == nullptr || textures->find(textureName) == nullptr) return;
+std::vector<GlyphVertex> vertexScratch;
+std::vector<GlyphPose> poseScratch;
 
+}  // namespace
+
+void BitmapFont::draw(const std::vector<GlyphQuad>& quads, int copies, const Vec3& step,
+                      const PerCharacter& perCharacter, float userValue, int blendMode) const {
     const bool separateBlend =
         glCaps.supportsBlendFuncSeparate && glBlendFuncSeparateEXT != nullptr;
 
@@ -224,26 +241,94 @@ void BitmapFont::print(const std::string& text, bool centre, float columnShift,
     glColor4f(colour.x, colour.y, colour.z, alpha);
     glEnable(GL_COLOR_MATERIAL);
 
-    for (const GlyphQuad& quad : quads) {
-        glPushMatrix();
-        glTranslatef(quad.origin.x, quad.origin.y, quad.origin.z);
-        if (perCharacter)
-            perCharacter(userValue, static_cast<float>(quad.column), static_cast<float>(quad.line));
-        if (separateBlend) {
-            drawQuad(quad);
-        } else {
-            // Colour and alpha in two passes with their own blend functions, giving the
-            // result of the separate blend function above.
-            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-            if (blendMode == 0) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            drawQuad(quad);
-            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
-            if (blendMode == 0) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-            drawQuad(quad);
+    // Every copy shows the same characters in the same poses.
+    std::vector<GlyphPose>& poses = poseScratch;
+    poses.assign(quads.size(), GlyphPose());
+    if (perCharacter)
+        for (size_t i = 0; i < quads.size(); ++i)
+            poses[i] = perCharacter(userValue, static_cast<float>(quads[i].column),
+                                    static_cast<float>(quads[i].line));
+
+    std::vector<GlyphVertex>& vertices = vertexScratch;
+    vertices.clear();
+    for (int copy = 0; copy < copies; ++copy) {
+        const Vec3 offset = step * static_cast<float>(copy);
+        float current[4] = {colour.x, colour.y, colour.z, alpha};
+        for (size_t i = 0; i < quads.size(); ++i) {
+            const GlyphQuad& quad = quads[i];
+            const GlyphPose& pose = poses[i];
+            if (pose.setsColour) {
+                current[0] = pose.colour.x;
+                current[1] = pose.colour.y;
+                current[2] = pose.colour.z;
+                current[3] = 1.0f;
+            }
+            const Vec3 centre = offset + quad.origin + pose.translation;
+            for (int c = 0; c < 4; ++c) {
+                const Vec3 p = centre + rotated(quad.corners[c], pose.angleDegrees, pose.axis);
+                vertices.push_back(GlyphVertex{{p.x, p.y, p.z},
+                                               {quad.s[c], quad.t[c]},
+                                               {current[0], current[1], current[2], current[3]}});
+            }
         }
-        glPopMatrix();
+    }
+
+    if (!vertices.empty()) {
+        const GLsizei stride = sizeof(GlyphVertex);
+        if (glClientActiveTextureARB != nullptr) glClientActiveTextureARB(GL_TEXTURE0_ARB);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, stride, vertices[0].position);
+        glTexCoordPointer(2, GL_FLOAT, stride, vertices[0].texCoord);
+        glColorPointer(4, GL_FLOAT, stride, vertices[0].colour);
+        const GLsizei count = static_cast<GLsizei>(vertices.size());
+        if (separateBlend) {
+            glDrawArrays(GL_QUADS, 0, count);
+        } else {
+            // Colour and alpha of each character in two draws with their own blend functions,
+            // giving the result of the separate blend function above.
+            for (GLsizei first = 0; first < count; first += 4) {
+                glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+                if (blendMode == 0) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                glDrawArrays(GL_QUADS, first, 4);
+                glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+                if (blendMode == 0) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+                glDrawArrays(GL_QUADS, first, 4);
+            }
+        }
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+        // The colour the last character left current, as drawing it one by one would.
+        const GlyphVertex& last = vertices.back();
+        glColor4f(last.colour[0], last.colour[1], last.colour[2], last.colour[3]);
     }
 
     glDisable(GL_ALPHA_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+void BitmapFont::print(const std::string& text, bool centre, float columnShift,
+                       float advanceOverride, float scaleX, float scaleY,
+                       const PerCharacter& perCharacter, float userValue, int blendMode) {
+    const std::vector<GlyphQuad> quads =
+        layout(text, centre, columnShift, advanceOverride, scaleX, scaleY);
+    // Without its texture the font would draw whatever texture happens to be bound.
+    if (!hasLayout || textures == nullptr || textures->find(textureName) == nullptr) return;
+    draw(quads, 1, Vec3(), perCharacter, userValue, blendMode);
+}
+
+void BitmapFont::printStack(const std::string& text, int copies, const Vec3& step, bool centre,
+                            float scaleX, float scaleY, const PerCharacter& perCharacter,
+                            float userValue) {
+    const int startColumn = column, startLine = line;
+    const std::vector<GlyphQuad> quads = layout(text, centre, 0.0f, 0.0f, scaleX, scaleY);
+    if (copies <= 0) {
+        column = startColumn;
+        line = startLine;
+        return;
+    }
+    if (!hasLayout || textures == nullptr || textures->find(textureName) == nullptr) return;
+    draw(quads, copies, step, perCharacter, userValue, 0);
 }

@@ -52,12 +52,21 @@ struct GlyphQuad {
     int line;
 };
 
+// What a character does with itself, in its own frame at its origin: it may take a colour
+// (opaque, and kept for the characters after it in the same print), then it is moved by
+// translation and turned by angleDegrees about axis (as glTranslatef then glRotatef would).
+struct GlyphPose {
+    bool setsColour = false;
+    Vec3 colour;
+    Vec3 translation;
+    float angleDegrees = 0.0f;
+    Vec3 axis{0.0f, 0.0f, 1.0f};
+};
+
 class BitmapFont {
 public:
-    // Called inside the character's matrix, after the translation to its origin and before its
-    // quad is drawn: (userValue, column, line). A matrix change ends with the character; a
-    // colour change stays for the characters after it.
-    using PerCharacter = std::function<void(float userValue, float column, float line)>;
+    // Asked once per drawn character: (userValue, column, line).
+    using PerCharacter = std::function<GlyphPose(float userValue, float column, float line)>;
 
     // A layout already in texture coordinates.
     BitmapFont(TextureManager* textures, const FontLayout& layout);
@@ -86,13 +95,19 @@ public:
                                   float scaleX = 1.0f, float scaleY = 1.0f);
 
     // Lays out text as layout does and draws it with the font texture in the current modelview
-    // space. blendMode 0: alpha blending; 1: colour-keyed (GL_SRC_COLOR, GL_DST_ALPHA); other:
-    // the caller's blend function. Leaves blending, texturing and colour material enabled,
-    // the alpha test disabled and the colour mask open.
+    // space, all characters in one draw. blendMode 0: alpha blending; 1: colour-keyed
+    // (GL_SRC_COLOR, GL_DST_ALPHA); other: the caller's blend function. Leaves blending,
+    // texturing and colour material enabled, the alpha test disabled and the colour mask open.
     void print(const std::string& text, bool centre = false, float columnShift = 0.0f,
                float advance = 0.0f, float scaleX = 1.0f, float scaleY = 1.0f,
                const PerCharacter& perCharacter = nullptr, float userValue = 0.0f,
                int blendMode = 0);
+    // A thick block of text in one draw: `copies` prints of the same text with alpha blending,
+    // each from the cursor as it is now and each `step` further in the current modelview space
+    // than the one before. The cursor is left after the last character, as print leaves it.
+    void printStack(const std::string& text, int copies, const Vec3& step, bool centre,
+                    float scaleX, float scaleY, const PerCharacter& perCharacter,
+                    float userValue);
 
     // False when the font texture was missing at construction; print then draws nothing.
     bool canDraw() const { return hasLayout; }
@@ -120,5 +135,6 @@ public:
 
 private:
     bool inGrid(int ch) const;
-    void drawQuad(const GlyphQuad& quad) const;
+    void draw(const std::vector<GlyphQuad>& quads, int copies, const Vec3& step,
+              const PerCharacter& perCharacter, float userValue, int blendMode) const;
 };

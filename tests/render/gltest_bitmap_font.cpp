@@ -150,22 +150,27 @@ TEST_F(BitmapFontGlTest, TwoPassBlendingMatchesSeparateBlending) {
     }
 }
 
-TEST_F(BitmapFontGlTest, PerCharacterFunctionRunsInsideEachCharactersMatrix) {
+TEST_F(BitmapFontGlTest, PerCharacterPoseMovesAndColoursEachCharacter) {
     BitmapFont font(&textures, "basicOutputFont", basicOutputFontLayout());
     frame(font);
     BitmapFont twin = font;
     const std::vector<GlyphQuad> expected = twin.layout("A B\nA", true);
 
     struct Call {
-        float user, column, line, tx, ty;
+        float user, column, line;
     };
     std::vector<Call> calls;
     font.print("A B\nA", true, 0.0f, 0.0f, 1.0f, 1.0f,
                [&calls](float user, float column, float line) {
-                   float m[16];
-                   glGetFloatv(GL_MODELVIEW_MATRIX, m);
-                   calls.push_back({user, column, line, m[12], m[13]});
-                   glTranslatef(1000.0f, 0.0f, 0.0f);  // ends with the character
+                   calls.push_back({user, column, line});
+                   GlyphPose pose;
+                   if (calls.size() == 1) {  // the first A turns red and stays in place
+                       pose.setsColour = true;
+                       pose.colour = Vec3(1.0f, 0.0f, 0.0f);
+                   } else {  // the others leave the window
+                       pose.translation = Vec3(1000.0f, 0.0f, 0.0f);
+                   }
+                   return pose;
                },
                7.5f);
     ASSERT_EQ(calls.size(), expected.size());
@@ -174,14 +179,34 @@ TEST_F(BitmapFontGlTest, PerCharacterFunctionRunsInsideEachCharactersMatrix) {
         EXPECT_EQ(calls[i].user, 7.5f);
         EXPECT_EQ(calls[i].column, static_cast<float>(expected[i].column));
         EXPECT_EQ(calls[i].line, static_cast<float>(expected[i].line));
-        EXPECT_FLOAT_EQ(calls[i].tx, expected[i].origin.x);
-        EXPECT_FLOAT_EQ(calls[i].ty, expected[i].origin.y);
     }
+    const gltest::Rgba first = gltest::readPixel(static_cast<int>(expected[0].origin.x),
+                                                 static_cast<int>(expected[0].origin.y));
+    EXPECT_GT(first.r, 200);
+    EXPECT_EQ(first.g, 0);
+    const gltest::Rgba moved = gltest::readPixel(static_cast<int>(expected[2].origin.x),
+                                                 static_cast<int>(expected[2].origin.y));
+    EXPECT_TRUE(isBlack(moved));
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_FLOAT_EQ(m[12], 0.0f);
     EXPECT_EQ(font.column, twin.column);
     EXPECT_EQ(font.line, twin.line);
+}
+
+TEST_F(BitmapFontGlTest, StackDrawsEachCopyOneStepFurtherFromTheSameCursor) {
+    BitmapFont font(&textures, "basicOutputFont", basicOutputFontLayout());
+    frame(font);
+    font.setMetrics(20.0f, 20.0f, 50.0f, 70.0f);
+    font.setCursor(0, 0);
+    // Three copies of "A" 30 pixels apart: centres at x 64, 94 and 124 (the last one cut).
+    font.printStack("A", 3, Vec3(30.0f, 0.0f, 0.0f), true, 1.0f, 1.0f, nullptr, 0.0f);
+    EXPECT_GT(gltest::readPixel(64, 64).r, 200);
+    EXPECT_GT(gltest::readPixel(94, 64).r, 200);
+    EXPECT_GT(gltest::readPixel(122, 64).r, 200);
+    EXPECT_TRUE(isBlack(gltest::readPixel(79, 64)));  // between the copies
+    EXPECT_EQ(font.column, 1);  // after the one character, as one print leaves it
+    EXPECT_EQ(font.line, 0);
 }
 
 TEST_F(BitmapFontGlTest, EmptyTextStillSetsTheDrawingState) {

@@ -226,7 +226,15 @@ TEST(BitmapFontWithoutTexture, KeepsItsCursorAndDrawsNothing) {
     font.setCursor(1, 6);
     // No OpenGL context exists here: print must return before any OpenGL call.
     font.print("ABC\n", true, 0.0f, 0.0f, 1.25f, 2.0f,
-               [](float, float, float) { ADD_FAILURE() << "per-character function called"; });
+               [](float, float, float) {
+                   ADD_FAILURE() << "per-character function called";
+                   return GlyphPose();
+               });
+    EXPECT_EQ(font.column, 0);
+    EXPECT_EQ(font.line, 7);
+
+    font.setCursor(1, 6);
+    font.printStack("ABC\n", 40, Vec3(0.0f, 0.0f, 0.07f), true, 1.25f, 2.0f, nullptr, 0.0f);
     EXPECT_EQ(font.column, 0);
     EXPECT_EQ(font.line, 7);
 
