@@ -331,13 +331,14 @@ void SceneObject::setThirdUnitTextureMatrix() {
 
 namespace {
 
-// Drawn as one array: every live face as three corners, each with what the pass gives it.
-std::vector<DrawCorner> cornerScratch;
+// Scratch of triangleVertices, reused by every draw.
+TriangleArrays triangleScratch;
+std::vector<int> litVertexIndex, darkVertexIndex;
 
-void drawTriangles(const std::vector<DrawCorner>& corners) {
-    if (corners.empty()) return;
-    const GLsizei stride = sizeof(DrawCorner);
-    const DrawCorner& first = corners.front();
+void drawTriangles(const TriangleArrays& arrays) {
+    if (arrays.indices.empty()) return;
+    const GLsizei stride = sizeof(DrawVertex);
+    const DrawVertex& first = arrays.vertices.front();
     glClientActiveTextureARB(GL_TEXTURE0_ARB);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -347,7 +348,9 @@ void drawTriangles(const std::vector<DrawCorner>& corners) {
     glNormalPointer(GL_FLOAT, stride, first.normal);
     glTexCoordPointer(2, GL_FLOAT, stride, first.texCoord);
     glColorPointer(4, GL_FLOAT, stride, first.colour);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size()));
+    glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(arrays.vertices.size() - 1),
+                        static_cast<GLsizei>(arrays.indices.size()), GL_UNSIGNED_INT,
+                        arrays.indices.data());
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -356,13 +359,15 @@ void drawTriangles(const std::vector<DrawCorner>& corners) {
 
 }  // namespace
 
-// The corners of every live face whose vertex indices are in range. A face lies in the light
-// (it keeps its colour) when a corner is in front of the plane 0.1 behind the light across its
-// axis, lightPosition and lightDirection given in the object's frame; other faces are black.
-// The ambient pass sees every face lit; the black pass makes every face opaque black.
-const std::vector<DrawCorner>& SceneObject::triangleCorners(const Surface& s, int passType,
-                                                            const Vec3& lightPosition,
-                                                            const Vec3& lightDirection) const {
+// Every live face whose vertex indices are in range, as indexed triangles. A face lies in the
+// light (it keeps its colour) when a corner is in front of the plane 0.1 behind the light
+// across its axis, lightPosition and lightDirection given in the object's frame; other faces are
+// black. The ambient pass sees every face lit; the black pass makes every face opaque black.
+// A mesh vertex is sent once for the lit faces that use it and once more if unlit faces use it
+// too, so the driver shades each shared corner once.
+const TriangleArrays& SceneObject::triangleVertices(const Surface& s, int passType,
+                                                    const Vec3& lightPosition,
+                                                    const Vec3& lightDirection) const {
     Vec3 bias = s.colourBias, colourScale = s.colourScale;
     float alphaBias = s.alphaBias, alphaScale = s.alphaScale;
     if (passType == kPassBlack) {
@@ -372,8 +377,11 @@ const std::vector<DrawCorner>& SceneObject::triangleCorners(const Surface& s, in
         alphaScale = 0.0f;
     }
     const int vertexSlots = static_cast<int>(vertices.size());
-    std::vector<DrawCorner>& corners = cornerScratch;
-    corners.clear();
+    TriangleArrays& arrays = triangleScratch;
+    arrays.vertices.clear();
+    arrays.indices.clear();
+    litVertexIndex.assign(vertices.size(), -1);
+    darkVertexIndex.assign(vertices.size(), -1);
     for (const MeshFace& f : faces) {
         if (f.deleted) continue;
         bool inRange = true;
@@ -385,29 +393,34 @@ const std::vector<DrawCorner>& SceneObject::triangleCorners(const Surface& s, in
             if (dot(vertices[f.vertex[c]].position - lightPosition, lightDirection) > -0.1f)
                 lit = true;
         for (int c = 0; c < 3; ++c) {
-            const MeshVertex& v = vertices[f.vertex[c]];
-            DrawCorner corner;
-            corner.position[0] = v.position.x;
-            corner.position[1] = v.position.y;
-            corner.position[2] = v.position.z;
-            corner.normal[0] = v.normal.x;
-            corner.normal[1] = v.normal.y;
-            corner.normal[2] = v.normal.z;
-            corner.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
-            corner.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
-            if (lit) {
-                corner.colour[0] = bias.x + colourScale.x * v.colour.x;
-                corner.colour[1] = bias.y + colourScale.y * v.colour.y;
-                corner.colour[2] = bias.z + colourScale.z * v.colour.z;
-                corner.colour[3] = alphaBias + alphaScale * v.alpha;
-            } else {
-                corner.colour[0] = corner.colour[1] = corner.colour[2] = 0.0f;
-                corner.colour[3] = 1.0f;
+            int& index = (lit ? litVertexIndex : darkVertexIndex)[f.vertex[c]];
+            if (index < 0) {
+                const MeshVertex& v = vertices[f.vertex[c]];
+                DrawVertex d;
+                d.position[0] = v.position.x;
+                d.position[1] = v.position.y;
+                d.position[2] = v.position.z;
+                d.normal[0] = v.normal.x;
+                d.normal[1] = v.normal.y;
+                d.normal[2] = v.normal.z;
+                d.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
+                d.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
+                if (lit) {
+                    d.colour[0] = bias.x + colourScale.x * v.colour.x;
+                    d.colour[1] = bias.y + colourScale.y * v.colour.y;
+                    d.colour[2] = bias.z + colourScale.z * v.colour.z;
+                    d.colour[3] = alphaBias + alphaScale * v.alpha;
+                } else {
+                    d.colour[0] = d.colour[1] = d.colour[2] = 0.0f;
+                    d.colour[3] = 1.0f;
+                }
+                index = static_cast<int>(arrays.vertices.size());
+                arrays.vertices.push_back(d);
             }
-            corners.push_back(corner);
+            arrays.indices.push_back(static_cast<GLuint>(index));
         }
     }
-    return corners;
+    return arrays;
 }
 
 void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
@@ -479,9 +492,9 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
     }
 
     // The light's position and axis brought into the object's frame for the facing test.
-    const std::vector<DrawCorner>& corners =
-        triangleCorners(s, passType, rotatePart(worldMatrix, passLightPosition),
-                        rotatePart(worldMatrix, passLightDirection));
+    const TriangleArrays& triangles =
+        triangleVertices(s, passType, rotatePart(worldMatrix, passLightPosition),
+                         rotatePart(worldMatrix, passLightDirection));
     for (int k = 0; k < drawCount; ++k) {
         if (s.unitMode[0] == kUnitModulateAndAdd) {
             if (k == 0) {
@@ -491,7 +504,7 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
                 glBlendFunc(GL_SRC_ALPHA, GL_ONE);
             }
         }
-        drawTriangles(corners);
+        drawTriangles(triangles);
     }
 
     // Clean-up: texture units back to what the next object and the passes start from.

@@ -77,12 +77,17 @@ struct LightSettings {
     GLuint texture = 0;
 };
 
-// One corner of a drawn triangle, as the vertex arrays take it.
-struct DrawCorner {
+// A mesh in the form the vertex arrays take it: vertices with what a pass gives them, and
+// three indices per triangle.
+struct DrawVertex {
     float position[3];
     float normal[3];
     float texCoord[2];
     float colour[4];
+};
+struct TriangleArrays {
+    std::vector<DrawVertex> vertices;
+    std::vector<GLuint> indices;
 };
 
 class SceneObject : public Mesh {
@@ -167,9 +172,9 @@ public:
 
 private:
     // Shared scratch: valid until the next call on any object.
-    const std::vector<DrawCorner>& triangleCorners(const Surface& s, int passType,
-                                                   const Vec3& lightPosition,
-                                                   const Vec3& lightDirection) const;
+    const TriangleArrays& triangleVertices(const Surface& s, int passType,
+                                           const Vec3& lightPosition,
+                                           const Vec3& lightDirection) const;
     void beginProjection(GLuint texture, bool compareDepth);
     void setThirdUnitTextureMatrix();
 };
