@@ -130,6 +130,8 @@ FramePlan Engine::planFrame(int t) const {
         plan.layerIds.push_back(id);
         plan.layerSlots.push_back(j);
     }
+    plan.onlyLayerInFrameBuffer =
+        plan.effects.empty() && plan.layerSlots.size() == 1 && plan.layerSlots[0] == n - 1;
     return plan;
 }
 
@@ -159,6 +161,8 @@ int Engine::renderFrame() {
         clearColourAndDepth();
     } else {
         const int n = static_cast<int>(plan.scenes.size());
+        // The only layer needs no copy of its own: it is drawn from the frame buffer.
+        const bool layerInPlace = plan.onlyLayerInFrameBuffer && fx->canPremultiplyInPlace();
         for (int i = 0; i < n; ++i) {
             fx->useSmallTextures = 0;
             clearColourAndDepth();
@@ -166,7 +170,7 @@ int Engine::renderFrame() {
             plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
             stagetimer::mark("other drawing");
             fx->useSmallTextures = 0;
-            fx->grab(i);
+            if (!(layerInPlace && i == n - 1)) fx->grab(i);
             stagetimer::mark("grab");
             stagetimer::setScene("");
         }
@@ -199,8 +203,12 @@ int Engine::renderFrame() {
         stagetimer::mark("effects");
         glDisable(GL_BLEND);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        for (int slot : plan.layerSlots) fx->drawGrab(slot, 1);
+        if (layerInPlace) {
+            fx->premultiplyInPlace(plan.layerSlots[0]);
+        } else {
+            glClear(GL_COLOR_BUFFER_BIT);
+            for (int slot : plan.layerSlots) fx->drawGrab(slot, 1);
+        }
         stagetimer::mark("layers");
     }
 

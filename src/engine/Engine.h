@@ -44,6 +44,9 @@ struct FramePlan {
     std::vector<int> layerIds;         // A: visible layers, bottom first
     std::vector<int> layerSlots;       // the slot each visible layer shows
     int slotsNeeded = 0;               // scene and effect slots written this frame
+    // The one visible layer is the picture of the last scene drawn, with no effect in between:
+    // it is still in the frame buffer when the layers are drawn.
+    bool onlyLayerInFrameBuffer = false;
 };
 
 // The power-of-two texture size for a render size: the smallest not below it when the render

@@ -49,11 +49,15 @@ void plainTexturingOnUnitZero() {
     glEnable(GL_TEXTURE_2D);
 }
 
+void setFilter(GLint filter) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
 void setClampLinear() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    setFilter(GL_LINEAR);
 }
 
 }  // namespace
@@ -93,6 +97,14 @@ ScreenEffects::~ScreenEffects() {
 
 GLuint ScreenEffects::slotTexture(int slot) const {
     return useSmallTextures ? smallGrabTextures[slot] : grabTextures[slot];
+}
+
+bool ScreenEffects::texelPerPixel(bool small) const {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return viewport[0] == 0 && viewport[1] == 0 &&
+           viewport[2] == (small ? smallViewWidth : viewWidth) &&
+           viewport[3] == (small ? smallViewHeight : viewHeight);
 }
 
 void ScreenEffects::fullScreenQuad(float du, float dv) const {
@@ -165,7 +177,40 @@ void ScreenEffects::drawGrab(int slot, int blendMode) {
     glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
     setClampLinear();
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    // Adding black is the texture itself; where every pixel falls on one texel's centre, the
+    // nearest texel is what linear filtering gives too, and the driver finds it for less.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    const bool oneToOne = texelPerPixel(useSmallTextures != 0);
+    if (oneToOne) setFilter(GL_NEAREST);
     fullScreenQuad();
+    if (oneToOne) setFilter(GL_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    popIdentity();
+}
+
+bool ScreenEffects::canPremultiplyInPlace() const { return glCaps.supportsBlendFuncSeparate; }
+
+void ScreenEffects::premultiplyInPlace(int slot) {
+    if (!validSlot(slot)) return;
+    glDisable(GL_LIGHTING);
+    pushIdentity();
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    // Alpha blending over black multiplies each colour by its alpha once: here the colour is
+    // already in place and multiplied by its own alpha.
+    glEnable(GL_BLEND);
+    glBlendFuncSeparateEXT(GL_ZERO, GL_DST_ALPHA, GL_ZERO, GL_ONE);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    fullScreenQuad();
+    applyBlendMode(1, 2);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
+    setClampLinear();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
     popIdentity();
 }
 
@@ -312,7 +357,12 @@ void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additiv
         glDisable(GL_BLEND);
     }
     glDisable(GL_CULL_FACE);
+    // As in drawGrab: a slot whose texels fall one per pixel is read from its nearest texel.
+    const bool oneToOneA = texelPerPixel(smallSlotA != 0);
+    const bool oneToOneB = texelPerPixel(useSmallTextures != 0);
+    if (oneToOneB) setFilter(GL_NEAREST);
     glActiveTextureARB(GL_TEXTURE0_ARB);
+    if (oneToOneA) setFilter(GL_NEAREST);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     const float u[4] = {0.0f, uMax, uMax, 0.0f};
     const float v[4] = {0.0f, 0.0f, vMax, vMax};
@@ -325,8 +375,10 @@ void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additiv
         glVertex3f(x[i], y[i], -1.0f);
     }
     glEnd();
+    if (oneToOneA) setFilter(GL_LINEAR);
     popIdentity();
     glActiveTextureARB(GL_TEXTURE1_ARB);
+    if (oneToOneB) setFilter(GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_TEXTURE_2D);
     glActiveTextureARB(GL_TEXTURE0_ARB);

@@ -21,6 +21,11 @@ public:
     void grab(int slot);
     // Draws a slot over the whole screen with blend mode 0 (off), 1 (alpha) or 2 (additive).
     void drawGrab(int slot, int blendMode);
+    // What drawGrab(slot, 1) over a cleared frame buffer draws when the frame buffer already
+    // holds the slot's picture: every colour times its alpha, the alpha kept, done in place
+    // (no copy to read back). Leaves the state drawGrab leaves. Needs separate blend functions.
+    bool canPremultiplyInPlace() const;
+    void premultiplyInPlace(int slot);
     // The slot with its alpha scaled by alpha; blend mode 0 adds colours, 1 replaces.
     void fadeGrab(int slot, float alpha, int blendMode);
     // From slot A (progress 0) to slot B (progress 1).
@@ -56,6 +61,9 @@ public:
 
 private:
     GLuint slotTexture(int slot) const;
+    // Whether a full-screen quad of a slot (small or full size) puts exactly one texel on each
+    // pixel in the current viewport.
+    bool texelPerPixel(bool small) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
     void applyBlendMode(int blendMode, int highestMode) const;
 };

@@ -63,6 +63,11 @@ TEST(DispatchPlan, FadeOnHidesItsInputAndTakesTheSlotAfterTheScenes) {
     EXPECT_EQ(p.layerIds, (std::vector<int>{hang, v}));
     EXPECT_EQ(p.layerSlots, (std::vector<int>{0, 2}));
     EXPECT_EQ(p.slotsNeeded, 3);
+    EXPECT_FALSE(p.onlyLayerInFrameBuffer);
+    // Alone on screen, a scene's picture is drawn as the layer straight from the frame buffer.
+    EXPECT_TRUE(e.planFrame(100).onlyLayerInFrameBuffer);
+    EXPECT_TRUE(e.planFrame(6000).onlyLayerInFrameBuffer);
+    EXPECT_FALSE(e.planFrame(4000).onlyLayerInFrameBuffer);  // two layers
     // Progress is 0 at the start; the end itself is outside the window.
     EXPECT_FLOAT_EQ(e.planFrame(3000).effectProgress[0], 0.0f);
     EXPECT_TRUE(e.planFrame(4000).effects.empty());
@@ -92,6 +97,8 @@ TEST(DispatchPlan, OverlapsInactiveInputsAndEmptyFrames) {
     FramePlan stale = e.planFrame(250);
     EXPECT_EQ(stale.layerIds, (std::vector<int>{v, b}));
     EXPECT_EQ(stale.layerSlots, (std::vector<int>{1, 0}));
+    EXPECT_FALSE(stale.onlyLayerInFrameBuffer);
+
     // Effects whose start equals their end are never active.
     e.addEffect("blur", a, -1, 10, 10);
     for (const EffectEntry* effect : e.planFrame(10).effects) EXPECT_NE(effect->name, "blur");
