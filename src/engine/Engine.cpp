@@ -135,9 +135,12 @@ bool Engine::loadMusic(const std::string& fileName) {
         soundSystemCreated = true;
     }
     if (musicPlaying) return false;
-    if (!sound->open(fileName)) return false;
-    // Offline rendering keeps the music silent: it only feeds the spectrum.
-    if (clockSource != ClockSource::Fixed && !sound->startDevice()) return false;
+    // Offline rendering keeps the music silent: it only feeds the spectrum, which decodes the
+    // stretch it reads instead of holding the whole track.
+    const bool offline = clockSource == ClockSource::Fixed;
+    if (!sound->open(fileName, offline ? SoundLayer::Keep::SpectrumOnly : SoundLayer::Keep::Playback))
+        return false;
+    if (!offline && !sound->startDevice()) return false;
     musicLengthMs = sound->lengthMs();
     musicPlaying = true;
     if (clockSource != ClockSource::Fixed) clockSource = ClockSource::Music;

@@ -92,6 +92,127 @@ struct SoundLayer::Analyser {
     Analyser& operator=(const Analyser&) = delete;
 };
 
+// Decodes a track front to back into interleaved 16-bit frames, as the layer keeps it: mono
+// stays mono, more than two channels are mixed down to stereo, pages lost in a damaged stream
+// become silence of their length (so later music keeps its time), and decoding stops at the
+// first error it cannot step over or at a link that changes the format.
+class SoundLayer::TrackDecoder {
+public:
+    TrackDecoder() = default;
+    ~TrackDecoder() {
+        if (open_) ov_clear(&vf_);
+    }
+    TrackDecoder(const TrackDecoder&) = delete;
+    TrackDecoder& operator=(const TrackDecoder&) = delete;
+
+    bool open(const std::string& fileName) {
+        // ov_fopen closes the file itself when the stream is not usable.
+        if (ov_fopen(fileName.c_str(), &vf_) < 0) return false;
+        open_ = true;
+        const vorbis_info* info = ov_info(&vf_, -1);
+        if (!info || info->channels < 1 || info->rate < 1 || info->rate > 1000000) return false;
+        sourceChannels_ = info->channels;
+        rate_ = info->rate;
+        channels_ = sourceChannels_ == 1 ? 1 : 2;
+        maxFrames_ = kMaxSeconds * rate_;
+        if (sourceChannels_ > 2) downmixWeights(sourceChannels_, mixLeft_, mixRight_);
+        // The length the stream announces (seekable files); it bounds the silence put in for
+        // damage.
+        announced_ = std::min<int64_t>(std::max<int64_t>(ov_pcm_total(&vf_, -1), 0), maxFrames_);
+        return true;
+    }
+
+    // Appends the next decoded stretch (silence for a gap included) to out; false at the end.
+    bool readMore(std::vector<int16_t>& out) {
+        if (done_) return false;
+        for (;;) {
+            float** buffers = nullptr;
+            int link = 0;
+            long n = ov_read_float(&vf_, &buffers, 4096, &link);
+            if (n == OV_HOLE) {
+                // Lost or damaged pages: decoding resumes at the next good page.
+                if (++holes_ > 100000) return finish(true);
+                continue;
+            }
+            if (n == 0) return finish(false);
+            if (n < 0) return finish(true);
+            if (link != currentLink_) {
+                // A chained stream whose later part changes format is cut there.
+                const vorbis_info* linkInfo = ov_info(&vf_, link);
+                if (!linkInfo || linkInfo->channels != sourceChannels_ || linkInfo->rate != rate_)
+                    return finish(true);
+                currentLink_ = link;
+            }
+            fillGap(n, out);
+            append(buffers, std::min<int64_t>(n, maxFrames_ - frames_), out);
+            if (frames_ >= maxFrames_) finish(false);
+            return true;
+        }
+    }
+
+    int rate() const { return static_cast<int>(rate_); }
+    int channels() const { return channels_; }
+    int64_t announced() const { return announced_; }
+    int64_t frames() const { return frames_; }
+    // Frames the track has: a stream that broke off keeps its announced length (the rest is
+    // silence); one that ended early keeps what decoded.
+    int64_t length() const { return broken_ && announced_ > frames_ ? announced_ : frames_; }
+
+private:
+    bool finish(bool broken) {
+        done_ = true;
+        broken_ = broken;
+        return false;
+    }
+
+    // After a gap the stream's own sample position runs ahead of what decoded; the gap is
+    // filled with silence.
+    void fillGap(long n, std::vector<int16_t>& out) {
+        const int64_t streamPos = ov_pcm_tell(&vf_);
+        if (streamPos < 0) return;
+        const int64_t startsAt = streamPos - n;
+        if (startsAt > frames_ && startsAt - frames_ <= kMaxGapSeconds * rate_ &&
+            startsAt + n <= maxFrames_) {
+            out.insert(out.end(), static_cast<size_t>(startsAt - frames_) * channels_, 0);
+            frames_ = startsAt;
+        }
+    }
+
+    void append(float** buffers, int64_t n, std::vector<int16_t>& out) {
+        for (int64_t i = 0; i < n; ++i) {
+            if (sourceChannels_ == 1) {
+                out.push_back(toPcm16(buffers[0][i]));
+            } else if (sourceChannels_ == 2) {
+                out.push_back(toPcm16(buffers[0][i]));
+                out.push_back(toPcm16(buffers[1][i]));
+            } else {
+                float l = 0.0f, r = 0.0f;
+                for (int c = 0; c < sourceChannels_; ++c) {
+                    l += buffers[c][i] * mixLeft_[c];
+                    r += buffers[c][i] * mixRight_[c];
+                }
+                out.push_back(toPcm16(l));
+                out.push_back(toPcm16(r));
+            }
+        }
+        frames_ += n;
+    }
+
+    OggVorbis_File vf_;
+    bool open_ = false;
+    int sourceChannels_ = 0;
+    long rate_ = 0;
+    int channels_ = 0;
+    int64_t maxFrames_ = 0;
+    int64_t announced_ = 0;
+    std::vector<float> mixLeft_, mixRight_;
+    int64_t frames_ = 0;
+    int currentLink_ = -1;
+    int holes_ = 0;
+    bool done_ = false;
+    bool broken_ = false;
+};
+
 SoundLayer::SoundLayer() : analyser_(new Analyser) {}
 
 SoundLayer::~SoundLayer() { release(); }
@@ -99,6 +220,10 @@ SoundLayer::~SoundLayer() { release(); }
 void SoundLayer::release() {
     closeDevice();
     std::vector<int16_t>().swap(pcm_);
+    stream_.reset();
+    std::vector<int16_t>().swap(streamPcm_);
+    streamStart_ = 0;
+    fileName_.clear();
     rate_ = 0;
     channels_ = 0;
     frames_ = 0;
@@ -107,109 +232,29 @@ void SoundLayer::release() {
     paused_ = true;
 }
 
-bool SoundLayer::open(const std::string& fileName) {
+bool SoundLayer::open(const std::string& fileName, Keep keep) {
     release();
-
-    OggVorbis_File vf;
-    // ov_fopen closes the file itself when the stream is not usable.
-    if (ov_fopen(fileName.c_str(), &vf) < 0) return false;
-
-    const vorbis_info* info = ov_info(&vf, -1);
-    if (!info || info->channels < 1 || info->rate < 1 || info->rate > 1000000) {
-        ov_clear(&vf);
-        return false;
-    }
-    const int sourceChannels = info->channels;
-    const long rate = info->rate;
-    const int outChannels = sourceChannels == 1 ? 1 : 2;
-    const int64_t maxFrames = kMaxSeconds * rate;
-
-    std::vector<float> mixLeft, mixRight;
-    if (sourceChannels > 2) downmixWeights(sourceChannels, mixLeft, mixRight);
-
-    // The length the stream announces (seekable files); it bounds the silence put in for damage.
-    int64_t announced = ov_pcm_total(&vf, -1);
-    if (announced < 0) announced = 0;
-    announced = std::min(announced, maxFrames);
+    TrackDecoder decoder;
+    if (!decoder.open(fileName)) return false;
 
     std::vector<int16_t> pcm;
-    pcm.reserve(static_cast<size_t>(announced) * outChannels);
-    int64_t frames = 0;
-    bool broken = false;
-    int currentLink = -1;
-    int holes = 0;
-
-    for (;;) {
-        float** buffers = nullptr;
-        int link = 0;
-        long n = ov_read_float(&vf, &buffers, 4096, &link);
-        if (n == 0) break;
-        if (n == OV_HOLE) {
-            // Lost or damaged pages: decoding resumes at the next good page.
-            if (++holes > 100000) {
-                broken = true;
-                break;
-            }
-            continue;
+    if (keep == Keep::Playback) {
+        pcm.reserve(static_cast<size_t>(decoder.announced()) * decoder.channels());
+        while (decoder.readMore(pcm)) {
         }
-        if (n < 0) {
-            broken = true;
-            break;
-        }
-        if (link != currentLink) {
-            // A chained stream whose later part changes format is cut there.
-            const vorbis_info* linkInfo = ov_info(&vf, link);
-            if (!linkInfo || linkInfo->channels != sourceChannels || linkInfo->rate != rate) {
-                broken = true;
-                break;
-            }
-            currentLink = link;
-        }
-
-        // After a gap the stream's own sample position runs ahead of what decoded; fill the gap
-        // with silence so the music after it keeps its time.
-        const int64_t streamPos = ov_pcm_tell(&vf);
-        if (streamPos >= 0) {
-            const int64_t startsAt = streamPos - n;
-            if (startsAt > frames && startsAt - frames <= kMaxGapSeconds * rate &&
-                startsAt + n <= maxFrames) {
-                pcm.resize(static_cast<size_t>(startsAt) * outChannels, 0);
-                frames = startsAt;
-            }
-        }
-
-        n = static_cast<long>(std::min<int64_t>(n, maxFrames - frames));
-        for (long i = 0; i < n; ++i) {
-            if (sourceChannels == 1) {
-                pcm.push_back(toPcm16(buffers[0][i]));
-            } else if (sourceChannels == 2) {
-                pcm.push_back(toPcm16(buffers[0][i]));
-                pcm.push_back(toPcm16(buffers[1][i]));
-            } else {
-                float l = 0.0f, r = 0.0f;
-                for (int c = 0; c < sourceChannels; ++c) {
-                    l += buffers[c][i] * mixLeft[c];
-                    r += buffers[c][i] * mixRight[c];
-                }
-                pcm.push_back(toPcm16(l));
-                pcm.push_back(toPcm16(r));
-            }
-        }
-        frames += n;
-        if (frames >= maxFrames) break;
+    } else {
+        // Only the length is learnt now; the spectrum decodes what it needs when asked.
+        while (decoder.readMore(pcm)) pcm.clear();
+        pcm.clear();
     }
-    ov_clear(&vf);
-
-    if (frames == 0) return false;
-    if (broken && announced > frames) {
-        pcm.resize(static_cast<size_t>(announced) * outChannels, 0);
-        frames = announced;
-    }
+    if (decoder.frames() == 0) return false;
+    if (keep == Keep::Playback) pcm.resize(static_cast<size_t>(decoder.length()) * decoder.channels(), 0);
 
     pcm_.swap(pcm);
-    rate_ = static_cast<int>(rate);
-    channels_ = outChannels;
-    frames_ = static_cast<size_t>(frames);
+    rate_ = decoder.rate();
+    channels_ = decoder.channels();
+    frames_ = static_cast<size_t>(decoder.length());
+    fileName_ = fileName;
     return true;
 }
 
@@ -253,7 +298,7 @@ bool SoundLayer::tryOpenDevice() {
 
 bool SoundLayer::startDevice() {
     if (device_) return true;
-    if (!isOpen()) return false;
+    if (pcm_.empty()) return false;
     if (deviceOwner && deviceOwner != this) return false;
 
     bool opened = tryOpenDevice();
@@ -388,6 +433,31 @@ void SoundLayer::setPaused(bool paused) {
 
 void SoundLayer::spectrum(float* out, int count) const { spectrumAt(positionMs(), out, count); }
 
+const int16_t* SoundLayer::streamedFrames(int64_t from, int64_t* available) const {
+    // The window only moves forward while the offline clock runs; going back starts over.
+    if (!stream_ || from < streamStart_) {
+        stream_.reset(new TrackDecoder);
+        streamStart_ = 0;
+        streamPcm_.clear();
+        if (!stream_->open(fileName_)) stream_.reset();
+    }
+    const int64_t want = from + kFftSize;
+    while (stream_ && streamStart_ + static_cast<int64_t>(streamPcm_.size()) / channels_ < want) {
+        // Frames before the window are let go of before more are decoded.
+        const int64_t drop = std::min<int64_t>(from - streamStart_,
+                                               static_cast<int64_t>(streamPcm_.size()) / channels_);
+        if (drop > 0) {
+            streamPcm_.erase(streamPcm_.begin(), streamPcm_.begin() + drop * channels_);
+            streamStart_ += drop;
+        }
+        if (!stream_->readMore(streamPcm_)) break;
+    }
+    const int64_t decodedEnd = streamStart_ + static_cast<int64_t>(streamPcm_.size()) / channels_;
+    *available = std::max<int64_t>(0, decodedEnd - from);
+    return *available > 0 ? streamPcm_.data() + static_cast<size_t>(from - streamStart_) * channels_
+                          : nullptr;
+}
+
 void SoundLayer::spectrumAt(unsigned ms, float* out, int count) const {
     if (!out || count <= 0) return;
     std::fill(out, out + count, 0.0f);
@@ -395,12 +465,21 @@ void SoundLayer::spectrumAt(unsigned ms, float* out, int count) const {
     if (!isOpen() || !a.cfg || ms >= lengthMs()) return;
 
     const int64_t first = static_cast<int64_t>(msToFrame(ms)) - kFftSize / 2;
-    const int64_t total = static_cast<int64_t>(frames_);
+    const int16_t* frames = nullptr;  // frame `first` of the track, with kFftSize after it
+    int64_t available = 0;            // frames of it that exist (the rest is silence)
+    if (!pcm_.empty()) {
+        const int64_t from = std::max<int64_t>(first, 0);
+        available = static_cast<int64_t>(frames_) - from;
+        frames = pcm_.data() + static_cast<size_t>(from) * channels_;
+    } else {
+        frames = streamedFrames(std::max<int64_t>(first, 0), &available);
+    }
     for (int i = 0; i < kFftSize; ++i) {
         const int64_t f = first + i;
+        const int64_t k = f - std::max<int64_t>(first, 0);
         float v = 0.0f;
-        if (f >= 0 && f < total) {
-            const int16_t* s = &pcm_[static_cast<size_t>(f) * channels_];
+        if (f >= 0 && k < available) {
+            const int16_t* s = frames + static_cast<size_t>(k) * channels_;
             v = channels_ == 1 ? s[0] : 0.5f * (static_cast<float>(s[0]) + s[1]);
         }
         a.in[i] = v * (1.0f / 32768.0f) * a.window[i];

@@ -25,16 +25,22 @@ public:
     SoundLayer(const SoundLayer&) = delete;
     SoundLayer& operator=(const SoundLayer&) = delete;
 
+    // What an open track keeps: every decoded frame, for playback through the device; or only
+    // its length, for the spectrum of offline rendering, which then decodes the stretch it
+    // needs when asked (the same samples, without holding minutes of audio in memory).
+    enum class Keep { Playback, SpectrumOnly };
+
     // Decodes the whole file into interleaved 16-bit PCM at the file's own sample rate. Mono and
     // stereo are kept; more channels are mixed down to stereo. A previous track (and an open
     // device) is released first. False, with nothing kept, for a missing, non-Vorbis or undecodable
     // file. A stream that breaks after some audio keeps what decoded; audio lost in a gap is
     // replaced by silence so that later music stays at its time, and when decoding stops early the
     // rest of the announced length is silence.
-    bool open(const std::string& fileName);
-    bool isOpen() const { return !pcm_.empty(); }
+    bool open(const std::string& fileName, Keep keep = Keep::Playback);
+    bool isOpen() const { return frames_ > 0; }
 
-    // Opens the audio device for the open track, paused, at the current position (0 after open).
+    // Opens the audio device for the open track (kept for playback), paused, at the current
+    // position (0 after open).
     // Falls back to SDL's dummy driver (silent, but consuming samples in real time) when the
     // configured driver has no device. False without an open track, when another SoundLayer holds
     // the device, or when even the dummy driver fails.
@@ -63,13 +69,17 @@ public:
     void spectrum(float* out, int count = 1024) const;
     void spectrumAt(unsigned ms, float* out, int count = 1024) const;
 
-    // Decoded PCM for offline rendering and muxing: interleaved signed 16-bit, channels() per frame.
+    // Decoded PCM of a track kept for playback: interleaved signed 16-bit, channels() per frame.
     int sampleRate() const { return rate_; }
     int channels() const { return channels_; }
     size_t frameCount() const { return frames_; }
     const int16_t* pcm() const { return pcm_.empty() ? nullptr : pcm_.data(); }
 
 private:
+    class TrackDecoder;
+    // Frames from `from` on of a track kept for its spectrum only, decoded on demand; *available
+    // of them exist (past the end of the track: none).
+    const int16_t* streamedFrames(int64_t from, int64_t* available) const;
     static void audioCallback(void* user, uint8_t* stream, int len);
     void fillAudio(uint8_t* stream, int len);
     bool tryOpenDevice();
@@ -80,6 +90,11 @@ private:
     unsigned frameToMs(uint64_t frame) const;
 
     std::vector<int16_t> pcm_;
+    std::string fileName_;
+    // The spectrum's decoder of a track kept for its spectrum only, and the frames it holds.
+    mutable std::unique_ptr<TrackDecoder> stream_;
+    mutable std::vector<int16_t> streamPcm_;
+    mutable int64_t streamStart_ = 0;
     int rate_ = 0;
     int channels_ = 0;
     size_t frames_ = 0;

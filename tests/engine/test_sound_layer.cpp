@@ -320,6 +320,35 @@ TEST_F(SoundLayerTest, SpectrumWritesExactlyTheBinsAskedFor) {
     s.spectrumAt(500, nullptr, 1024);
 }
 
+// A track kept for its spectrum only decodes on demand what the spectrum reads: the very same
+// samples, also where the stream is damaged or cut, in any order of times.
+TEST_F(SoundLayerTest, SpectrumOnlyTrackGivesTheSameSpectraWithoutHoldingTheTrack) {
+    std::vector<char> bytes = readBytes(tones);
+    const std::string half = tempFile("half.ogg");
+    writeBytes(half, std::vector<char>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+    unsigned seed = 7;
+    for (size_t i = bytes.size() * 2 / 5; i < bytes.size() * 3 / 5; ++i)
+        bytes[i] = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+    const std::string damaged = tempFile("damaged.ogg");
+    writeBytes(damaged, bytes);
+
+    for (const std::string& file : {tones, damaged, half}) {
+        SCOPED_TRACE(file);
+        SoundLayer whole, streamed;
+        ASSERT_TRUE(whole.open(file));
+        ASSERT_TRUE(streamed.open(file, SoundLayer::Keep::SpectrumOnly));
+        EXPECT_EQ(whole.lengthMs(), streamed.lengthMs());
+        EXPECT_EQ(streamed.pcm(), nullptr);
+        EXPECT_FALSE(streamed.startDevice());  // nothing to play
+        std::vector<float> a(1024), b(1024);
+        for (unsigned ms : {0u, 10u, 500u, 517u, 1300u, 1990u, 700u, 40u, 2500u, 1000u}) {
+            whole.spectrumAt(ms, a.data());
+            streamed.spectrumAt(ms, b.data());
+            EXPECT_EQ(a, b) << ms;
+        }
+    }
+}
+
 // --- position without a device ----------------------------------------------------------------
 
 TEST_F(SoundLayerTest, WithoutDeviceThePositionIsTheOneSet) {
