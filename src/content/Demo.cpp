@@ -189,6 +189,14 @@ void Demo::buildScore(bool placeholders) {
     buildTimeline();
 }
 
+void Demo::restart() {
+    clearScore();
+    registerScene(nullptr);
+    buildScore(false);
+    seekTo(0);
+    lastTimeMs = currentTimeMs;
+}
+
 int Demo::loadContent() {
     std::printf("demo init start.\n");
     std::fflush(stdout);

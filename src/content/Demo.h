@@ -17,6 +17,10 @@ public:
     // window.
     void buildScore(bool placeholders);
 
+    // The production from its beginning as it was first built: every scene (meshes, cameras,
+    // the shared random sequence) is made again and the clock, the music with it, goes to 0.
+    void restart();
+
     // One line per interval of the score: "FROM TO: " and the visible layers, bottom first.
     std::vector<std::string> describeScore(int endMs) const;
 

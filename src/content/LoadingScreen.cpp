@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "engine/Engine.h"
 #include "render/BitmapFont.h"
 #include "resources/TextureManager.h"
 
@@ -45,6 +46,11 @@ float LoadingScreen::userValue(float t) {
     return 2.0f * static_cast<float>(std::pow(t > 0.0f ? t : 0.0f, 1.1));
 }
 
+double LoadingScreen::viewAspect(int windowWidth, int windowHeight) {
+    const double window = windowHeight > 0 ? static_cast<double>(windowWidth) / windowHeight : 0.0;
+    return window > 1.333 ? window : 1.333;
+}
+
 float LoadingScreen::swayDepth(float swayPhase) { return std::sin(swayPhase) * 2.3f - 12.0f; }
 
 LoadingScreen::CharacterPose LoadingScreen::characterPose(float u, float column) {
@@ -77,10 +83,13 @@ void LoadingScreen::render(int timeMs, int /*frameDeltaMs*/) {
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
 
-    // A fixed 4:3 view, whatever the window's shape.
+    // A 4:3 view; a wider window widens it, so that the caption keeps its proportions.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, 1.333, 0.1, 1000.0);
+    // (The window's size is fixed before the loading thread starts; reading it is safe here.)
+    gluPerspective(45.0, engine != nullptr ? viewAspect(engine->windowWidth, engine->windowHeight)
+                                           : viewAspect(4, 3),
+                   0.1, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, swayDepth(phase));

@@ -38,6 +38,8 @@ public:
     static std::string printedText();
     // The time value handed to the per-character function at t seconds.
     static float userValue(float t);
+    // The aspect of the view: 4:3, or the window's when that is wider.
+    static double viewAspect(int windowWidth, int windowHeight);
     // Distance of the caption from the viewer's plane for a sway phase.
     static float swayDepth(float phase);
     static CharacterPose characterPose(float userValue, float column);

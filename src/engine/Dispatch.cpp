@@ -135,6 +135,29 @@ FramePlan Engine::planFrame(int t) const {
     return plan;
 }
 
+std::string Engine::sceneOnTop(int t) const {
+    const FramePlan plan = planFrame(t);
+    if (plan.scenes.empty() || plan.layerIds.empty()) return std::string();
+    int id = plan.layerIds.back();
+    for (const EffectEntry& effect : effects)
+        if (effect.outputId == id) id = effect.inputA;
+    const Scene* scene = id < sceneCount ? sceneById(id) : nullptr;
+    return scene != nullptr ? scene->name : std::string();
+}
+
+std::vector<int> Engine::sceneBoundaries() const {
+    std::vector<int> times;
+    for (const ScheduleEntry& entry : scheduleEntries) {
+        const int id = idOf(entry.scene);
+        if (id <= 0 || id >= sceneCount) continue;
+        times.push_back(entry.startMs);
+        times.push_back(entry.endMs);
+    }
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    return times;
+}
+
 int Engine::renderFrame() {
     if (!started) {
         seekedThisFrame = false;

@@ -98,14 +98,23 @@ Engine::Engine(const std::string& captionText, int winWidth, int winHeight, int 
 }
 
 Engine::~Engine() {
-    for (SceneEntry& entry : scenes) delete entry.scene;
-    for (Camera* camera : cameras) delete camera;
+    clearScore();
     delete screenEffects;
     delete fontShadow;
     delete fontNoShadow;
     delete textures;
     delete sound;
     if (ready) SDL_Quit();
+}
+
+void Engine::clearScore() {
+    for (SceneEntry& entry : scenes) delete entry.scene;
+    scenes.clear();
+    scheduleEntries.clear();
+    effects.clear();
+    sceneCount = virtualSceneCount = 0;
+    for (Camera* camera : cameras) delete camera;
+    cameras.clear();
 }
 
 BitmapFont* Engine::font() { return useNoShadowFont ? fontNoShadow : fontShadow; }
@@ -185,14 +194,26 @@ int Engine::start() {
     return 0;
 }
 
+int Engine::startFrom(int fromMs) {
+    start();
+    if (fromMs != currentTimeMs) seekTo(fromMs);
+    lastTimeMs = currentTimeMs;
+    return 0;
+}
+
 int Engine::currentTime() {
     currentTimeMs = readDemoTime();
     return currentTimeMs;
 }
 
-int Engine::seek(int deltaMs) {
-    long long target = static_cast<long long>(readDemoTime()) + deltaMs;
-    if (musicLengthMs != 0 && target > static_cast<long long>(musicLengthMs)) target = musicLengthMs;
+int Engine::seek(int deltaMs) { return seekTo(static_cast<long long>(readDemoTime()) + deltaMs); }
+
+int Engine::seekTo(long long target) {
+    // The music's length bounds a seek only while the music drives the clock: after a short
+    // track has ended, the stopwatch goes on past it, forward seeks included.
+    if (clockSource == ClockSource::Music && musicLengthMs != 0 &&
+        target > static_cast<long long>(musicLengthMs))
+        target = musicLengthMs;
     if (target < 0) target = 0;
     if (target > 0x7fffffff) target = 0x7fffffff;
     currentTimeMs = static_cast<int>(target);

@@ -76,8 +76,13 @@ public:
     // Clock.
     bool loadMusic(const std::string& fileName);
     int start();
+    // start, then the clock jumps to fromMs (the music too): the first frame is drawn there
+    // with no time passed for the scenes, as an offline run starts.
+    int startFrom(int fromMs);
     int currentTime();
     int seek(int deltaMs);
+    // The clock to targetMs, within the limits a seek has.
+    int seekTo(long long targetMs);
     int pause();
     int resume();
     bool isPaused() const { return paused; }
@@ -102,6 +107,11 @@ public:
     int idOf(const Scene* scene) const;
     FramePlan planFrame(int timeMs) const;
     int renderFrame();
+    // The scene a viewer sees on top at timeMs (the input of an effect for the effect's
+    // output), "" when nothing is shown.
+    std::string sceneOnTop(int timeMs) const;
+    // Every time at which a registered scene is scheduled to start or end, in order.
+    std::vector<int> sceneBoundaries() const;
 
     std::string caption;
     int renderWidth = 0, renderHeight = 0;
@@ -148,4 +158,6 @@ public:
 
 protected:
     int readDemoTime();
+    // Deletes every scene, effect and camera, leaving an empty registry and timeline.
+    void clearScore();
 };

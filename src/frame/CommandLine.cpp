@@ -36,6 +36,21 @@ void parseWindowSwitches(const std::string& text, Options* o) {
     windowSizeFor(o->requestedWidth, &o->windowWidth, &o->windowHeight);
 }
 
+bool parseWindowSize(const std::string& text, int* width, int* height) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos || x == 0 || x + 1 >= text.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i != x && (text[i] < '0' || text[i] > '9')) return false;
+    if (x > 5 || text.size() - x - 1 > 5) return false;  // keeps the numbers far from overflow
+    const int w = std::atoi(text.substr(0, x).c_str());
+    const int h = std::atoi(text.substr(x + 1).c_str());
+    if (w < kMinWindowWidth || w > kMaxWindowWidth || h < kMinWindowHeight || h > kMaxWindowHeight)
+        return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
 namespace {
 
 bool isDesignSwitchWord(const std::string& arg) {
@@ -88,6 +103,21 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             o.bench = true;
             o.benchJson = a == "--bench=json";
             o.benchStages = a == "--bench=stages";
+        } else if (a == "--size") {
+            if (const std::string* v = value("a size")) {
+                if (!parseWindowSize(*v, &o.windowWidth, &o.windowHeight)) {
+                    char range[96];
+                    std::snprintf(range, sizeof range, "from %dx%d to %dx%d", kMinWindowWidth,
+                                  kMinWindowHeight, kMaxWindowWidth, kMaxWindowHeight);
+                    o.error = "--size needs WIDTHxHEIGHT " + std::string(range) + ", not \"" +
+                              *v + "\"";
+                }
+                o.sizeGiven = true;
+            }
+        } else if (a == "--desktop") {
+            o.desktop = true;
+        } else if (a == "--loop") {
+            o.loop = true;
         } else if (a == "--every") {
             if (const std::string* v = value("a frame count")) {
                 if (!parseInt(*v, 1, 1000000, &o.captureEvery))
@@ -119,9 +149,21 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         o.error = "--capture, --video and --bench cannot be combined";
     if (o.error.empty() && o.captureEvery != 1 && o.captureDir.empty())
         o.error = "--every goes with --capture";
+    if (o.error.empty() && o.sizeGiven && o.desktop)
+        o.error = "--size and --desktop cannot be combined";
+    if (o.error.empty() && offlineModes > 0 && (o.desktop || o.loop))
+        o.error = std::string(o.desktop ? "--desktop" : "--loop") + " is for the real-time run";
     if (o.error.empty() && o.toMs <= o.fromMs && offlineModes > 0)
         o.error = "--to must be later than --from";
+    // --size wins over "-res:"; the switches are still read for their other words.
+    const int width = o.windowWidth, height = o.windowHeight;
     parseWindowSwitches(text, &o);
+    if (o.error.empty() && o.desktop && o.fullscreen)
+        o.error = "--desktop and -fullscreen cannot be combined";
+    if (o.sizeGiven) {
+        o.windowWidth = width;
+        o.windowHeight = height;
+    }
     return o;
 }
 
@@ -136,6 +178,12 @@ std::string usageText() {
            "  -nomusic        no music; the production runs on a stopwatch\n"
            "  -music          music on (wins over -nomusic)\n"
            "\n"
+           "Window options:\n"
+           "  --size WxH      window (or capture, video) of any size from 320x200 to\n"
+           "                  7680x4320, instead of -res:\n"
+           "  --desktop       a borderless window the size of the desktop (no mode switch)\n"
+           "  --loop          start again from the beginning after the end, until Escape\n"
+           "\n"
            "Other options:\n"
            "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"
            "  --video FILE    render offline to a video file with the music (ffmpeg; the\n"
@@ -144,7 +192,7 @@ std::string usageText() {
            "  --bench         play offline as fast as possible and print frame-time figures\n"
            "                  per scene and the load time (--bench=json for JSON,\n"
            "                  --bench=stages adds the time of each stage of the frames)\n"
-           "  --from MS       first frame of an offline run (default 0)\n"
+           "  --from MS       where the run starts (default 0); offline: its first frame\n"
            "  --to MS         end of an offline run, exclusive (default 253000)\n"
            "  --fps N         frames per second of an offline run (default 60)\n"
            "  --print-score   print the layer stack of every interval of the score\n"

@@ -13,6 +13,11 @@ struct Options {
     int windowWidth = 800;
     int windowHeight = 600;
 
+    // Our own window options.
+    bool sizeGiven = false;  // --size WxH: any window size, wins over "-res:"
+    bool desktop = false;    // --desktop: a borderless window the size of the desktop
+    bool loop = false;       // --loop: the real-time run starts again after the end
+
     bool help = false;
     bool version = false;
     bool printScore = false;
@@ -22,12 +27,19 @@ struct Options {
     bool benchJson = false;  // ... printed as JSON
     bool benchStages = false;  // ... with the time of every stage of the frames
     int captureEvery = 1;    // a capture writes every Nth frame it draws
-    int fromMs = 0;
+    int fromMs = 0;          // also where the real-time run starts
     int toMs = 253000;
     int fps = 60;
 
     std::string error;  // a message when the command line cannot be used
 };
+
+// The sizes --size accepts.
+const int kMinWindowWidth = 320, kMinWindowHeight = 200;
+const int kMaxWindowWidth = 7680, kMaxWindowHeight = 4320;
+
+// "WIDTHxHEIGHT" within the sizes --size accepts; false for anything else.
+bool parseWindowSize(const std::string& text, int* width, int* height);
 
 // Window size for a "-res:" width: the five listed widths, 512 x 384 for any other.
 void windowSizeFor(int requestedWidth, int* width, int* height);

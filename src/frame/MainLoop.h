@@ -6,10 +6,18 @@
 class Engine;
 class KeyboardState;
 
-// The window-system calls of the loop, replaceable so tests can drive it.
+// The window-system calls of the loop, replaceable so tests can drive it, and what the
+// real-time run adds to it.
 struct LoopHooks {
     std::function<void()> swapBuffers;
     std::function<int(SDL_Event*)> pollEvent;
+    // Milliseconds since start, for how long the seek read-out stays (SDL_GetTicks).
+    std::function<unsigned()> ticks;
+    // When set, the run starts again at the end of the score instead of ending.
+    std::function<void()> restart;
+    // When set, draws the seek read-out over the frame (demo time), before the swap, while the
+    // run is paused and for SeekReadout::kShowMs after a seek key.
+    std::function<void(int timeMs)> drawReadout;
 };
 
 LoopHooks sdlLoopHooks();

@@ -9,6 +9,7 @@
 
 namespace {
 bool verticalSync = false;
+bool desktopWindow = false;
 
 // Xvfb and some X servers refuse a connection now and then; a few tries cost nothing.
 int initSdlWithRetries() {
@@ -22,6 +23,17 @@ int initSdlWithRetries() {
 }  // namespace
 
 void requestVerticalSync(bool on) { verticalSync = on; }
+
+void requestDesktopWindow(bool on) { desktopWindow = on; }
+
+bool desktopSize(int* width, int* height) {
+    if (initSdlWithRetries() < 0) return false;
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr || info->current_w <= 0 || info->current_h <= 0) return false;
+    *width = info->current_w;
+    *height = info->current_h;
+    return true;
+}
 
 void applyDefaultGlState(int windowWidth, int windowHeight) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -65,6 +77,10 @@ int createWindow(const std::string& caption, int windowWidth, int windowHeight, 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     if (verticalSync) SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
     Uint32 flags = SDL_OPENGL | (fullscreen ? SDL_FULLSCREEN : 0);
+    if (desktopWindow) {
+        setenv("SDL_VIDEO_WINDOW_POS", "0,0", 1);
+        flags |= SDL_NOFRAME;
+    }
     if (SDL_SetVideoMode(windowWidth, windowHeight, 0, flags) == nullptr) {
         std::fprintf(stderr, "Error: Unable to create OpenGL screen:%s\n", SDL_GetError());
         SDL_Quit();

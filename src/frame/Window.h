@@ -18,5 +18,13 @@ int createWindow(const std::string& caption, int windowWidth, int windowHeight, 
 // driver allows it (the real-time run; offline rendering wants no such wait).
 void requestVerticalSync(bool on);
 
+// Asks the windows opened after this call to be borderless and placed at the desktop's top
+// left corner: at the desktop's size this fills the screen without switching its mode.
+void requestDesktopWindow(bool on);
+
+// The size of the desktop (the screen's current mode), read before any window is opened;
+// false when SDL cannot tell.
+bool desktopSize(int* width, int* height);
+
 // The default OpenGL state (also used by tests that make their own context).
 void applyDefaultGlState(int windowWidth, int windowHeight);

@@ -25,6 +25,7 @@
 #include "frame/LoadingThread.h"
 #include "frame/MainLoop.h"
 #include "frame/Offline.h"
+#include "frame/SeekReadout.h"
 #include "frame/VideoEncoder.h"
 #include "frame/Window.h"
 #include "frame/Stopwatch.h"
@@ -267,17 +268,28 @@ int bench(const Options& o) {
 }
 
 int play(const Options& o) {
+    int width = o.windowWidth, height = o.windowHeight;
+    if (o.desktop) {
+        if (!desktopSize(&width, &height)) {
+            std::fprintf(stderr, "verdanth: the size of the desktop could not be read: %s\n",
+                         SDL_GetError());
+            return 1;
+        }
+        requestDesktopWindow(true);
+    }
     requestVerticalSync(true);
-    Demo demo(o.windowWidth, o.windowHeight, o.windowWidth, o.windowHeight, false, 32, o.fullscreen,
-              false, o.musicWanted);
+    Demo demo(width, height, width, height, false, 32, o.fullscreen, false, o.musicWanted);
     KeyboardState keys;
     demo.renderFrame();
     LoadingThread loading;
     loading.start(&demo, makeLoadingScreen);
     demo.loadContent();
     loading.stop();
-    demo.start();
-    int status = runMainLoop(demo, keys, sdlLoopHooks());
+    demo.startFrom(o.fromMs);
+    LoopHooks hooks = sdlLoopHooks();
+    if (o.loop) hooks.restart = [&demo] { demo.restart(); };
+    hooks.drawReadout = [&demo](int timeMs) { SeekReadout::draw(demo, timeMs, kRunEndMs); };
+    int status = runMainLoop(demo, keys, hooks);
     std::fflush(stdout);
     // The run ends at once: the engine's teardown is left to the process exit.
     std::exit(status);

@@ -13,6 +13,10 @@ check "a bad --fps says why" grep -q -- "--fps" "$TMP/err"
 "$VERDANTH" --no-such-option >/dev/null 2>"$TMP/err"; status=$?
 check "an unknown long option exits 2 with a message" [ "$status" -eq 2 ] 
 check "the message names it" grep -q "no-such-option" "$TMP/err"
+for bad in "--size 10x10" "--size wide" "--from -5"; do
+  "$VERDANTH" $bad >/dev/null 2>"$TMP/err"; status=$?
+  check "$bad exits 2 with a message naming the option" bash -c "[ $status -eq 2 ] && grep -q -- '${bad%% *}' '$TMP/err'"
+done
 
 (cd "$TMP" && env -u DISPLAY "$VERDANTH" --print-score >"$TMP/score"); status=$?
 check "--print-score runs without a display" [ "$status" -eq 0 ]

@@ -125,3 +125,47 @@ TEST_F(MainLoopTest, TheRunEndsOncePastItsEnd) {
     e.seek(2000);
     EXPECT_EQ(runMainLoop(e, keys, hooks, 10), 0);
 }
+
+TEST_F(MainLoopTest, WithRestartTheRunGoesOnFromTheBeginningPastItsEnd) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    int restarts = 0;
+    hooks.restart = [&] {
+        ++restarts;
+        e.seekTo(0);
+    };
+    e.seek(kRunEndMs + 500 - e.currentTime());
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 3), -1);  // still running
+    EXPECT_EQ(restarts, 1);
+    EXPECT_LT(e.currentTime(), 1000);
+}
+
+TEST_F(MainLoopTest, ReadoutShowsAfterSeekKeysAndWhilePausedOnly) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    unsigned now = 100000;
+    hooks.ticks = [&] { return now; };
+    std::vector<int> drawnIn;
+    int pass = 0;
+    hooks.drawReadout = [&](int timeMs) {
+        EXPECT_EQ(timeMs, e.currentTimeMs);
+        drawnIn.push_back(pass);
+    };
+    // Right goes down after pass 2 and seeks from pass 3 (never down before, it reads positive
+    // at once; the seek comes after that pass's drawing) until it is let go after pass 5; the
+    // read-out's clock then moves 1 s, then 1.5 s more; the run is paused after pass 7.
+    hooks.swapBuffers = [&] {
+        if (pass == 2) keysDown[SDLK_RIGHT] = 1;
+        if (pass == 5) {
+            keysDown[SDLK_RIGHT] = 0;
+            now += 1000;
+        }
+        if (pass == 6) now += 1500;
+        if (pass == 7) e.pause();
+        ++pass;
+    };
+    runMainLoop(e, keys, hooks, 10);
+    EXPECT_EQ(drawnIn, (std::vector<int>{4, 5, 6, 8, 9}));
+}

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // An engine with no window: a render size of 0 stops construction before any set-up.
@@ -154,6 +156,19 @@ TEST(DispatchPlan, TheWholeScoreGivesItsLayerStacks) {
     EXPECT_EQ(most, 4);
     EXPECT_EQ(demo.sceneById(17 + 5)->name, "virtual5_Funky Stripes");
     EXPECT_EQ(demo.sceneById(17)->name, "virtual0_Hang On With Us");
+
+    // What the seek read-out names: the scene on top, an effect's input for the effect.
+    EXPECT_EQ(demo.sceneOnTop(1000), "Hang On With Us");
+    EXPECT_EQ(demo.sceneOnTop(3500), "Pre Cooked Thoughts");
+    EXPECT_EQ(demo.sceneOnTop(70000), "Have a beat with the lumerant.");
+    EXPECT_EQ(demo.sceneOnTop(250000), "Tree In A Box");
+    EXPECT_EQ(demo.sceneOnTop(252000), "");
+    const std::vector<int> bounds = demo.sceneBoundaries();
+    EXPECT_EQ(bounds.front(), 0);
+    EXPECT_EQ(bounds.back(), 251000);
+    EXPECT_TRUE(std::is_sorted(bounds.begin(), bounds.end()));
+    EXPECT_NE(std::find(bounds.begin(), bounds.end(), 31000), bounds.end());
+    EXPECT_EQ(std::find(bounds.begin(), bounds.end(), 249000), bounds.end());  // an effect's
 }
 
 TEST(RenderSizing, EveryWindowSizeOfTheTableRendersAtAPowerOfTwoInside) {
@@ -163,6 +178,11 @@ TEST(RenderSizing, EveryWindowSizeOfTheTableRendersAtAPowerOfTwoInside) {
         EXPECT_EQ(powerOfTwoTextureSize(row[0], false), row[2]) << row[0];
         EXPECT_EQ(powerOfTwoTextureSize(row[1], false), row[3]) << row[1];
     }
+    // Sizes of today's screens: the largest power-of-two area inside.
+    EXPECT_EQ(powerOfTwoTextureSize(1920, false), 1024);
+    EXPECT_EQ(powerOfTwoTextureSize(1080, false), 1024);
+    EXPECT_EQ(powerOfTwoTextureSize(7680, false), 4096);
+    EXPECT_EQ(powerOfTwoTextureSize(200, false), 128);
     // Kept exactly: the texture covers the render size.
     EXPECT_EQ(powerOfTwoTextureSize(600, true), 1024);
     EXPECT_EQ(powerOfTwoTextureSize(512, true), 512);

@@ -123,6 +123,18 @@ TEST_F(EngineClockTest, FixedClockFeedsTheSpectrumOfTheMusicAtItsTime) {
     EXPECT_EQ(e.currentTime(), 1500);
 }
 
+TEST_F(EngineClockTest, StartFromBeginsThereWithNoTimePassedForTheScenes) {
+    ClockEngine e(true);
+    ASSERT_TRUE(e.loadMusic(path));
+    e.startFrom(2000);
+    EXPECT_GE(e.currentTime(), 2000);
+    EXPECT_LT(e.currentTime(), 2300);
+    EXPECT_EQ(e.lastTimeMs, e.currentTimeMs);
+    ClockEngine stopwatch(false);
+    stopwatch.startFrom(250000);  // past any music: the stopwatch has no end
+    EXPECT_GE(stopwatch.currentTime(), 250000);
+}
+
 TEST_F(EngineClockTest, AfterTheMusicEndsTheClockGoesOnAndASeekBackReturnsToTheMusic) {
     ClockEngine e(true);
     ASSERT_TRUE(e.loadMusic(path));
@@ -139,9 +151,13 @@ TEST_F(EngineClockTest, AfterTheMusicEndsTheClockGoesOnAndASeekBackReturnsToTheM
     SDL_Delay(60);
     EXPECT_EQ(e.currentTime(), paused);
     e.resume();
-    e.seek(100000);  // forward stops at the length, as always
-    EXPECT_EQ(e.currentTimeMs, static_cast<int>(e.musicLengthMs));
-    e.seek(-2000);
+    // The music no longer drives the clock: a forward seek goes on from where the clock is,
+    // not back to the music's length.
+    const int before = e.currentTime();
+    e.seek(1500);
+    EXPECT_GE(e.currentTimeMs, before + 1500);
+    EXPECT_TRUE(e.musicEnded);
+    e.seek(-2000 - (e.currentTime() - static_cast<int>(e.musicLengthMs)));
     EXPECT_FALSE(e.musicEnded);
     EXPECT_EQ(e.clockSource, ClockSource::Music);
     SDL_Delay(100);

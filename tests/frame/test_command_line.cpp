@@ -76,6 +76,33 @@ TEST(CommandLine, OwnLongOptionsTakeValuesThatNeverSwitchAnything) {
     EXPECT_TRUE(o.bench && o.benchStages && !o.benchJson);
 }
 
+TEST(CommandLine, SizeDesktopLoopAndFrom) {
+    // --size wins over -res:, and the other switches still count.
+    Options o = parse({"--size", "1920x1080", "-res:320", "-nomusic"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.windowWidth, 1920);
+    EXPECT_EQ(o.windowHeight, 1080);
+    EXPECT_FALSE(o.musicWanted);
+    o = parse({"--size", "320x200"});
+    EXPECT_EQ(o.windowWidth * 1000 + o.windowHeight, 320200);
+    o = parse({"--size", "7680x4320", "--video", "v.mp4"});
+    EXPECT_EQ(o.error, "");
+    for (const char* bad : {"10x10", "wide", "1920x", "x1080", "7681x100", "1920x1080x2", "-320x200",
+                            "99999999999x200", "1920 x1080"}) {
+        o = parse({"--size", bad});
+        EXPECT_NE(o.error.find("--size needs WIDTHxHEIGHT"), std::string::npos) << bad;
+    }
+    o = parse({"--desktop", "--loop", "--from", "120000"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_TRUE(o.desktop && o.loop);
+    EXPECT_EQ(o.fromMs, 120000);
+    // Combinations that mean nothing get a message.
+    EXPECT_NE(parse({"--desktop", "--size", "800x600"}).error, "");
+    EXPECT_NE(parse({"--desktop", "-fullscreen"}).error, "");
+    EXPECT_NE(parse({"--loop", "--capture", "d"}).error, "");
+    EXPECT_NE(parse({"--desktop", "--bench"}).error, "");
+}
+
 TEST(CommandLine, BadOwnOptionsGiveAMessage) {
     EXPECT_NE(parse({"--capture"}).error, "");
     EXPECT_NE(parse({"--fps", "0", "--capture", "d"}).error, "");
