@@ -15,14 +15,14 @@ cxx=${CXX_FUZZ:-clang++}
 seeds=$root/fuzz/corpus/ogg
 mkdir -p "$work/corpus-ogg" "$work/artifacts-ogg"
 
-read -r -a enc_flags <<< "$(pkg-config --cflags --libs vorbisenc vorbis ogg)"
+read -r -a enc_flags <<< "$(pkg-config --cflags --libs vorbisenc vorbisfile vorbis ogg)"
 read -r -a lib_flags <<< "$(pkg-config --cflags --libs vorbisfile vorbis ogg kissfft-float sdl)"
 
 if [ ! -d "$seeds" ] || [ -z "$(ls -A "$seeds" 2>/dev/null)" ]; then
     echo "writing seed corpus to $seeds"
     mkdir -p "$seeds"
-    "$cxx" -std=c++17 -O1 -Wall -Wextra "$root/fuzz/make_ogg_seeds.cpp" "${enc_flags[@]}" -lm \
-        -o "$work/make_ogg_seeds"
+    "$cxx" -std=c++17 -O1 -Wall -Wextra -I"$root/tools/lib" "$root/fuzz/make_ogg_seeds.cpp" \
+        "$root/tools/lib/OggWriter.cpp" "${enc_flags[@]}" -lm -o "$work/make_ogg_seeds"
     "$work/make_ogg_seeds" "$seeds"
 fi
 

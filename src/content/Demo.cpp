@@ -15,6 +15,7 @@
 #include "content/SceneTreeInABox.h"
 #include "content/SceneVerdanth.h"
 #include "render/ScreenEffects.h"
+#include "resources/ImageFiles.h"
 #include "resources/TextureManager.h"
 
 const char* const Demo::kMusicFile = "./music/Qorvanel.ogg";
@@ -55,37 +56,35 @@ const Vec3 kTwo(2.0f, 2.0f, 2.0f);
 const Vec3 kRedScale(1.5f, 1.2f, 0.9f);
 const Vec3 kWhiteRedScale(0.75f, 0.6f, 0.45f);
 
-#define BILL_FACES                                                                          \
-    {"./images/black.png", "./images/black.png", "./images/black.png", "./images/black.png", \
-     "./images/bill.png", "./images/black.png"}
+#define BILL_FACES {"black.png", "black.png", "black.png", "black.png", "bill.png", "black.png"}
 
 const TextureRow kTextures[] = {
-    {"alkua", "./images/alkua2.png", nullptr, nullptr, false, {}},
-    {"kallios", "./images/kallios.png", nullptr, nullptr, false, {}},
-    {"bluedist", "./images/bluedist.png", nullptr, nullptr, false, {}},
-    {"kivio", "./images/kivio.png", nullptr, nullptr, false, {}},
-    {"kivios", "./images/kivios.png", nullptr, nullptr, false, {}},
-    {"kivilumi", "./images/kivilumi.png", nullptr, nullptr, false, {}},
-    {"hopmet", "./images/hopmet.png", nullptr, nullptr, false, {}},
-    {"lizzardskinbump", "./images/lizzardskinbump.png", nullptr, nullptr, false, {}},
-    {"lizzardskinbumpbright", "./images/lizzardskinbump.png", &kHalf, &kHalf, false, {}},
-    {"lizzardskinp", "./images/lizzardskinp.png", &kTwo, nullptr, false, {}},
-    {"solidnoisebump", "./images/solidnoisebump.png", nullptr, nullptr, false, {}},
-    {"noiseturblow", "./images/noiseturblow.png", nullptr, nullptr, false, {}},
-    {"noiseturbhi", "./images/noiseturbhi.png", nullptr, nullptr, false, {}},
-    {"black", "./images/black.png", nullptr, nullptr, false, {}},
-    {"white", "./images/white.png", nullptr, nullptr, false, {}},
-    {"bill", "./images/bill.png", &kOne, nullptr, false, {}},
-    {"billbig", "./images/billbig.png", &kOne, nullptr, false, {}},
-    {"pilkut", "./images/pilkut.png", &kOne, nullptr, false, {}},
-    {"plexi", "./images/plexi.png", nullptr, nullptr, false, {}},
-    {"tyyper", "./images/tyyper.png", nullptr, nullptr, false, {}},
-    {"cubemap.bill", "./images/bill.png", &kOne, nullptr, true, BILL_FACES},
-    {"cubemap.billred", "./images/bill.png", &kRedScale, nullptr, true, BILL_FACES},
-    {"whitered", "./images/white.png", &kWhiteRedScale, nullptr, false, {}},
-    {"cubemap.pilkut", "./images/pilkut.png", &kOne, nullptr, true,
-     {"./images/pilkut.png", "./images/pilkut.png", "./images/pilkut.png", "./images/pilkut.png",
-      "./images/pilkut.png", "./images/pilkut.png"}},
+    {"alkua", "alkua2.png", nullptr, nullptr, false, {}},
+    {"kallios", "kallios.png", nullptr, nullptr, false, {}},
+    {"bluedist", "bluedist.png", nullptr, nullptr, false, {}},
+    {"kivio", "kivio.png", nullptr, nullptr, false, {}},
+    {"kivios", "kivios.png", nullptr, nullptr, false, {}},
+    {"kivilumi", "kivilumi.png", nullptr, nullptr, false, {}},
+    {"hopmet", "hopmet.png", nullptr, nullptr, false, {}},
+    {"lizzardskinbump", "lizzardskinbump.png", nullptr, nullptr, false, {}},
+    {"lizzardskinbumpbright", "lizzardskinbump.png", &kHalf, &kHalf, false, {}},
+    {"lizzardskinp", "lizzardskinp.png", &kTwo, nullptr, false, {}},
+    {"solidnoisebump", "solidnoisebump.png", nullptr, nullptr, false, {}},
+    {"noiseturblow", "noiseturblow.png", nullptr, nullptr, false, {}},
+    {"noiseturbhi", "noiseturbhi.png", nullptr, nullptr, false, {}},
+    {"black", "black.png", nullptr, nullptr, false, {}},
+    {"white", "white.png", nullptr, nullptr, false, {}},
+    {"bill", "bill.png", &kOne, nullptr, false, {}},
+    {"billbig", "billbig.png", &kOne, nullptr, false, {}},
+    {"pilkut", "pilkut.png", &kOne, nullptr, false, {}},
+    {"plexi", "plexi.png", nullptr, nullptr, false, {}},
+    {"tyyper", "tyyper.png", nullptr, nullptr, false, {}},
+    {"cubemap.bill", "bill.png", &kOne, nullptr, true, BILL_FACES},
+    {"cubemap.billred", "bill.png", &kRedScale, nullptr, true, BILL_FACES},
+    {"whitered", "white.png", &kWhiteRedScale, nullptr, false, {}},
+    {"cubemap.pilkut", "pilkut.png", &kOne, nullptr, true,
+     {"pilkut.png", "pilkut.png", "pilkut.png", "pilkut.png",
+      "pilkut.png", "pilkut.png"}},
 };
 
 // Scene ids in registration order (the null scene holds 0).
@@ -148,12 +147,22 @@ Demo::Demo(int windowWidth, int windowHeight, int renderWidth, int renderHeight,
 }
 
 void Demo::loadTextures() {
+    const std::string folder = imagefiles::kFolder;
     for (const TextureRow& row : kTextures) {
         std::vector<std::string> faces;
         if (row.cubeMap)
-            for (const char* face : row.faces) faces.emplace_back(face);
-        textures->load(row.file, row.name, row.scale, row.bias, row.cubeMap, faces);
+            for (const char* face : row.faces) faces.push_back(folder + face);
+        textures->load(folder + row.file, row.name, row.scale, row.bias, row.cubeMap, faces);
     }
+}
+
+std::set<std::string> Demo::textureFiles() {
+    std::set<std::string> files;
+    for (const TextureRow& row : kTextures) {
+        files.insert(row.file);
+        if (row.cubeMap) files.insert(std::begin(row.faces), std::end(row.faces));
+    }
+    return files;
 }
 
 Scene* Demo::createScene(int index) {

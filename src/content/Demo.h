@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
 
     // One line per interval of the score: "FROM TO: " and the visible layers, bottom first.
     std::vector<std::string> describeScore(int endMs) const;
+
+    // The image files the texture table loads (faces of cube maps included), by file name.
+    static std::set<std::string> textureFiles();
 
     static const char* const kMusicFile;
     static const int kSceneCount = 16;

@@ -7,6 +7,7 @@
 
 #include "engine/Engine.h"
 #include "render/BitmapFont.h"
+#include "resources/ImageFiles.h"
 #include "resources/TextureManager.h"
 
 // Letters a column apart: the glyphs are three columns wide, and closer letters would hide
@@ -17,7 +18,7 @@ float LoadingScreen::phase = 0.0f;
 
 namespace {
 
-const char* const kFontFile = "./images/font2.png";
+const std::string kFontFile = std::string(imagefiles::kFolder) + imagefiles::kShadowFont;
 const char* const kFontName = "basicOutputFont";
 
 float wave(float x) { return static_cast<float>(std::sin(std::cos(x) * 6.283184)); }

@@ -85,8 +85,7 @@ LightSettings shadowSpotLight(const Vec3& ambient, const Vec3& diffuse, float sp
 void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects* effects,
                          float blurProgress, int blurPasses, float blurFadeOut) {
     const int b = effects != nullptr ? effects->workSlotBase : 0;
-    // grab does not check its slot: a frame whose bank is too small loses the halo instead of
-    // writing past the slot arrays.
+    // The halo needs both working slots: a frame whose bank is too small draws without it.
     const bool halo = effects != nullptr && effects->validSlot(b) && effects->validSlot(b + 1);
 
     stagetimer::mark("animation");

@@ -13,6 +13,7 @@
 #include "render/BitmapFont.h"
 #include "render/Camera.h"
 #include "render/ScreenEffects.h"
+#include "resources/ImageFiles.h"
 #include "resources/TextureManager.h"
 
 int powerOfTwoTextureSize(int renderSize, bool exactRenderSize) {
@@ -77,23 +78,14 @@ Engine::Engine(const std::string& captionText, int winWidth, int winHeight, int 
     smallTextureWidth = textureWidth / 4;
     smallTextureHeight = textureHeight / 4;
 
-    currentTimeMs = 0;
-    frameDeltaMs = 0;
-    musicLengthMs = 0;
-    soundSystemCreated = false;
-    musicPlaying = false;
-    started = false;
-    paused = false;
-
     textures = new TextureManager();
-    textures->load("./images/font2.png", "basicOutputFont");
-    textures->load("./images/font3f.png", "basicOutputFontNoShadow");
+    textures->load(std::string(imagefiles::kFolder) + imagefiles::kShadowFont, "basicOutputFont");
+    textures->load(std::string(imagefiles::kFolder) + imagefiles::kPlainFont,
+                   "basicOutputFontNoShadow");
     fontShadow = new BitmapFont(textures, "basicOutputFont", basicOutputFontLayout());
     fontNoShadow =
         new BitmapFont(textures, "basicOutputFontNoShadow", basicOutputFontNoShadowLayout());
 
-    useNoShadowFont = false;
-    lastTimeMs = 0;
     ready = true;
 }
 

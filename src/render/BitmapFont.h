@@ -20,7 +20,7 @@ struct FontPixelLayout {
     float pitchX, pitchY;           // distance between the centres of neighbouring cells
 };
 
-// The grids of the two engine fonts, drawn on "./images/font2.png" and "./images/font3f.png".
+// The grids of the two engine fonts (imagefiles::kShadowFont and kPlainFont).
 FontPixelLayout basicOutputFontLayout();
 FontPixelLayout basicOutputFontNoShadowLayout();
 

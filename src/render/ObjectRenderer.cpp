@@ -23,12 +23,6 @@ GLint integerState(GLenum what) {
     return value;
 }
 
-void grabIfValid(ScreenEffects& effects, int slot) {
-    // grab itself does not check the slot; a frame that needs more slots than the bank has
-    // loses that picture instead of writing past the slot arrays.
-    if (effects.validSlot(slot)) effects.grab(slot);
-}
-
 }  // namespace
 
 int ObjectRenderer::appendObject() {
@@ -360,18 +354,18 @@ int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
             light->beginShadowProjection();
             if (!skipObjects) drawAll(kPassBlack, true, false);
             light->endShadowProjection();
-            grabIfValid(effects, base + count + 2);
+            effects.grab(base + count + 2);
 
             clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
             glDisable(GL_DEPTH_TEST);
             glDepthMask(GL_FALSE);
             if (effects.validSlot(base + count + 2))
                 effects.blur(base + count + 2, 0.3f, 5, 0.1f, 0.1f, 1.5f, 0.0f, 0.0f, 0.0f, 0.0f);
-            grabIfValid(effects, base + count + 1);
+            effects.grab(base + count + 1);
             glDepthMask(GL_TRUE);
         } else {
             clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
-            grabIfValid(effects, base + count + 1);
+            effects.grab(base + count + 1);
         }
         ++count;
     }
@@ -426,7 +420,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
         camera->apply();
     clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ambientPass(skipObjects);
-    grabIfValid(fx, ambientSlot);
+    fx.grab(ambientSlot);
     stagetimer::mark("ambient");
     camera->restore();
 
@@ -437,7 +431,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
         camera->apply();
     clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     projectedLitPass(skipObjects);
-    grabIfValid(fx, litSlot);
+    fx.grab(litSlot);
     stagetimer::mark("lit");
 
     // Ambient image over the lit one, then the lit image added once per light, held back by

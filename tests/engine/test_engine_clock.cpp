@@ -8,7 +8,7 @@
 
 #include "engine/Engine.h"
 #include "engine/SoundLayer.h"
-#include "support/OggWriter.h"
+#include "support/TestOgg.h"
 
 namespace {
 

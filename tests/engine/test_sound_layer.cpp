@@ -1,5 +1,5 @@
 #include "engine/SoundLayer.h"
-#include "support/OggWriter.h"
+#include "support/TestOgg.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>

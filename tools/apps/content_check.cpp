@@ -3,6 +3,7 @@
 //   content_check images DIR       formats, sizes, seamless tiling, font glyph placement
 // Exit status: the number of bars missed (0 = all met).
 
+#include "resources/ImageFiles.h"
 #include "Analysis.h"
 #include "FontAtlas.h"
 #include "ImageChecks.h"
@@ -136,7 +137,7 @@ int checkImages(const std::string& dir) {
     struct Font {
         const char* file;
         tools::AtlasLayout layout;
-    } fonts[] = {{"font2.png", tools::shadowFontLayout()}, {"font3f.png", tools::plainFontLayout()}};
+    } fonts[] = {{imagefiles::kShadowFont, tools::shadowFontLayout()}, {imagefiles::kPlainFont, tools::plainFontLayout()}};
     for (const Font& f : fonts) {
         tools::Pixels px;
         std::string error;

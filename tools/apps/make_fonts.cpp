@@ -1,6 +1,7 @@
 // Writes the two font atlases, font2.png (with a baked drop shadow) and font3f.png.
 // Usage: make_fonts OUTPUT_DIR
 
+#include "resources/ImageFiles.h"
 #include "FontAtlas.h"
 #include "Png.h"
 #include "TextRaster.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
     struct Job {
         const char* file;
         tools::AtlasLayout layout;
-    } jobs[] = {{"font2.png", tools::shadowFontLayout()}, {"font3f.png", tools::plainFontLayout()}};
+    } jobs[] = {{imagefiles::kShadowFont, tools::shadowFontLayout()}, {imagefiles::kPlainFont, tools::plainFontLayout()}};
     for (const Job& job : jobs) {
         tools::AtlasResult atlas;
         if (!tools::buildFontAtlas(job.layout, text, &atlas)) {

@@ -18,7 +18,7 @@ bool writePage(FILE* f, const ogg_page& page) {
 
 } // namespace
 
-bool writeOggVorbis(const std::string& path, const Stereo& audio, int sampleRate, float quality, std::string* error) {
+bool writeOggVorbis(const std::string& path, const OggEncoding& e, std::string* error) {
     FILE* f = fopen(path.c_str(), "wb");
     if (!f) {
         if (error) *error = "cannot open " + path + " for writing";
@@ -26,7 +26,7 @@ bool writeOggVorbis(const std::string& path, const Stereo& audio, int sampleRate
     }
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, sampleRate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&vi, e.channels, e.sampleRate, e.quality) != 0) {
         vorbis_info_clear(&vi);
         fclose(f);
         if (error) *error = "vorbis_encode_init_vbr refused the settings";
@@ -34,14 +34,14 @@ bool writeOggVorbis(const std::string& path, const Stereo& audio, int sampleRate
     }
     vorbis_comment vc;
     vorbis_comment_init(&vc);
-    vorbis_comment_add_tag(&vc, "TITLE", "Qorvanel");
-    vorbis_comment_add_tag(&vc, "ARTIST", "ORVEL");
+    for (const auto& comment : e.comments)
+        vorbis_comment_add_tag(&vc, comment.first.c_str(), comment.second.c_str());
     vorbis_dsp_state vd;
     vorbis_block vb;
     vorbis_analysis_init(&vd, &vi);
     vorbis_block_init(&vd, &vb);
     ogg_stream_state os;
-    ogg_stream_init(&os, 0x5652444e);  // fixed serial number: the file is reproducible
+    ogg_stream_init(&os, e.serial);
 
     ogg_packet header, headerComment, headerCode;
     vorbis_analysis_headerout(&vd, &vc, &header, &headerComment, &headerCode);
@@ -52,17 +52,17 @@ bool writeOggVorbis(const std::string& path, const Stereo& audio, int sampleRate
     bool ok = true;
     while (ogg_stream_flush(&os, &page) != 0) ok = ok && writePage(f, page);
 
-    const size_t chunk = 4096;
-    size_t pos = 0;
+    const long chunk = 4096;
+    long pos = 0;
     bool eos = false;
     while (!eos) {
-        size_t n = std::min(chunk, audio.size() - pos);
-        if (n == 0) {
+        const long n = std::min(chunk, e.frames - pos);
+        if (n <= 0) {
             vorbis_analysis_wrote(&vd, 0);
         } else {
             float** buf = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-            std::memcpy(buf[0], &audio.left[pos], n * sizeof(float));
-            std::memcpy(buf[1], &audio.right[pos], n * sizeof(float));
+            for (int c = 0; c < e.channels; ++c)
+                for (long i = 0; i < n; ++i) buf[c][i] = e.sample(c, pos + i);
             vorbis_analysis_wrote(&vd, static_cast<int>(n));
             pos += n;
         }
@@ -87,6 +87,21 @@ bool writeOggVorbis(const std::string& path, const Stereo& audio, int sampleRate
     if (fclose(f) != 0) ok = false;
     if (!ok && error) *error = "write failed for " + path;
     return ok;
+}
+
+bool writeOggVorbis(const std::string& path, const Stereo& audio, int sampleRate, float quality,
+                    std::string* error) {
+    OggEncoding e;
+    e.channels = 2;
+    e.sampleRate = sampleRate;
+    e.quality = quality;
+    e.frames = static_cast<long>(audio.size());
+    e.serial = 0x5652444e;
+    e.comments = {{"TITLE", "Qorvanel"}, {"ARTIST", "ORVEL"}};
+    e.sample = [&audio](int channel, long frame) {
+        return (channel == 0 ? audio.left : audio.right)[static_cast<size_t>(frame)];
+    };
+    return writeOggVorbis(path, e, error);
 }
 
 bool readOggVorbis(const std::string& path, DecodedAudio* out, std::string* error) {

@@ -1,5 +1,5 @@
 #pragma once
-// Writes small Ogg Vorbis files for tests (vorbisenc).
+// Small Ogg Vorbis files for tests, written with the content tools' encoder.
 #include <functional>
 #include <string>
 
