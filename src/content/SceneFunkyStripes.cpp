@@ -240,9 +240,9 @@ void SceneFunkyStripes::render(int /*timeMs*/, int frameDeltaMs) {
     glRotatef(30.0f * r1, 1.0f, 0.5f, 1.0f);
     glRotatef(70.0f * (1.0f - plate), 1.0f, 1.5f, 0.0f);
     const GLuint plateTexture = textureNamed(engine, "tyyper");
-    effects->drawTexturedQuad(plateTexture, kBlendAlpha, nullptr, 1.0f, nullptr, false);
+    effects->drawTexturedQuad(plateTexture, Blend::Alpha, nullptr, 1.0f, nullptr, false);
     const Vec3 black(0.0f, 0.0f, 0.0f);
-    effects->drawTexturedQuad(plateTexture, kBlendSourceAlphaAdd, &black,
+    effects->drawTexturedQuad(plateTexture, Blend::AlphaAdditive, &black,
                               0.25f * std::sin(kPi * t) + 0.25f, nullptr, false);
     glPopMatrix();
 }

@@ -303,7 +303,7 @@ void SceneHangOn::drawSpriteRing(float t) {
     for (int i = 0; i < kRingSprites; ++i) {
         glPushMatrix();
         glTranslatef(ring.centres[i].x, ring.centres[i].y, ring.centres[i].z);
-        fx->drawTexturedQuad(sprite, kBlendAlpha, &tint, 0.5f, &ring.halfSizes[i], false);
+        fx->drawTexturedQuad(sprite, Blend::Alpha, &tint, 0.5f, &ring.halfSizes[i], false);
         glPopMatrix();
     }
     glPopMatrix();
@@ -321,9 +321,9 @@ void SceneHangOn::drawRockingImage(float t) {
     glLoadIdentity();
     glTranslatef(image.translation.x, image.translation.y, image.translation.z);
     glRotatef(image.angleDegrees, 1.0f, 0.5f, 1.0f);
-    fx->drawTexturedQuad(plexi, kBlendAlpha, nullptr, 1.0f, nullptr, false);
+    fx->drawTexturedQuad(plexi, Blend::Alpha, nullptr, 1.0f, nullptr, false);
     // The same image again, added by its own alpha: a slow pulse of brightness.
-    fx->drawTexturedQuad(plexi, kBlendSourceAlphaAdd, &black, image.glowAlpha, nullptr, false);
+    fx->drawTexturedQuad(plexi, Blend::AlphaAdditive, &black, image.glowAlpha, nullptr, false);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
 }
@@ -390,7 +390,7 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         // The blurred copy added over it.
         glDisable(GL_DEPTH_TEST);
         fx->useSmallTextures = 1;
-        fx->drawGrab(work, kBlendAdditive);
+        fx->drawGrab(work, Blend::Additive);
         fx->useSmallTextures = 0;
         stagetimer::mark("halo add");
     }

@@ -94,7 +94,7 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHT0);
-    renderer.draw(camera, false, true, 1, false, effects, true, true, true);
+    renderer.drawHaloSource(camera, effects);
     if (halo) {
         effects->useSmallTextures = 1;
         effects->grab(b + 1);
@@ -112,13 +112,13 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     // The picture itself with surface slot 0, shadows composited through the screen effects
     // (drawn directly without them).
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer.draw(camera, false, false, 0, true, effects, true, false, false);
+    renderer.drawComposited(camera, effects);
 
     if (halo) {
         camera->apply();
         effects->useSmallTextures = 1;
         glDisable(GL_DEPTH_TEST);
-        effects->drawGrab(b, kBlendAdditive);
+        effects->drawGrab(b, Blend::Additive);
         stagetimer::mark("halo add");
         camera->restore();
         effects->useSmallTextures = 0;

@@ -15,11 +15,6 @@ class ScreenEffects;
 
 namespace scenekit {
 
-// Blend modes of ScreenEffects::drawGrab and ScreenEffects::drawTexturedQuad.
-const int kBlendAlpha = 1;           // over the frame by the source alpha
-const int kBlendAdditive = 2;        // colours added
-const int kBlendSourceAlphaAdd = 4;  // added, weighted by the source alpha
-
 // The texture registered under name; 0 (untextured) when the engine has no texture manager or
 // none of that name, so that a scene still builds without its images.
 GLuint textureNamed(Engine* engine, const char* name);

@@ -27,6 +27,14 @@ void clearColourAndDepth() {
 
 }  // namespace
 
+EffectKind effectKindOf(const std::string& name) {
+    if (name == "fade") return EffectKind::Fade;
+    if (name == "fadeOn") return EffectKind::FadeOn;
+    if (name == "fadeOff") return EffectKind::FadeOff;
+    if (name == "blur") return EffectKind::Blur;
+    return EffectKind::Unknown;
+}
+
 int Engine::registerScene(Scene* scene) {
     int id = sceneCount;
     scenes.push_back(SceneEntry{id, scene});
@@ -53,6 +61,7 @@ int Engine::addEffect(const std::string& name, int inputA, int inputB, int start
     ++virtualSceneCount;
     EffectEntry effect;
     effect.name = name;
+    effect.kind = effectKindOf(name);
     if (params != nullptr) effect.params = *params;
     effect.inputA = inputA;
     effect.inputB = inputB;
@@ -89,11 +98,8 @@ FramePlan Engine::planFrame(int t) const {
     const int n = static_cast<int>(plan.sceneIds.size());
     for (const EffectEntry& effect : effects) {
         if (t < effect.startMs || t >= effect.endMs) continue;
-        plan.effects.push_back(&effect);
-        int slotA = positionOf(plan.sceneIds, effect.inputA);
-        int slotB = positionOf(plan.sceneIds, effect.inputB);
-        plan.effectSlotA.push_back(slotA < 0 ? n : slotA);
-        plan.effectSlotB.push_back(slotB < 0 ? n : slotB);
+        const int slotA = positionOf(plan.sceneIds, effect.inputA);
+        const int slotB = positionOf(plan.sceneIds, effect.inputB);
         float p;
         if (t < effect.startMs)
             p = 0.0f;
@@ -102,20 +108,20 @@ FramePlan Engine::planFrame(int t) const {
         else
             p = static_cast<float>(t - effect.startMs) /
                 static_cast<float>(effect.endMs - effect.startMs);
-        plan.effectProgress.push_back(p);
+        plan.effects.push_back(FramePlan::Effect{&effect, slotA < 0 ? n : slotA, slotB < 0 ? n : slotB, p});
     }
     if (n == 0) return plan;  // nothing registered is active: the frame is only cleared
 
     for (int id : plan.sceneIds) {
         if (contains(plan.consumed, id)) continue;
-        for (const EffectEntry* effect : plan.effects)
-            if (effect->inputA == id || effect->inputB == id) {
+        for (const FramePlan::Effect& effect : plan.effects)
+            if (effect.entry->inputA == id || effect.entry->inputB == id) {
                 plan.consumed.push_back(id);
                 break;
             }
     }
     std::vector<int> outputs;
-    for (const EffectEntry* effect : plan.effects) outputs.push_back(effect->outputId);
+    for (const FramePlan::Effect& effect : plan.effects) outputs.push_back(effect.entry->outputId);
     plan.slotsNeeded = n + static_cast<int>(outputs.size());
 
     for (const ScheduleEntry& entry : scheduleEntries) {
@@ -200,25 +206,28 @@ int Engine::renderFrame() {
         glDisable(GL_DEPTH_TEST);
 
         for (size_t k = 0; k < plan.effects.size(); ++k) {
-            const EffectEntry& effect = *plan.effects[k];
-            const int slotA = plan.effectSlotA[k];
-            const int slotB = plan.effectSlotB[k];
-            const float p = plan.effectProgress[k];
+            const EffectEntry& effect = *plan.effects[k].entry;
+            const int slotA = plan.effects[k].slotA;
+            const int slotB = plan.effects[k].slotB;
+            const float p = plan.effects[k].progress;
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT);
             fx->useSmallTextures = 0;
             const std::vector<float>& q = effect.params;
             auto param = [&q](size_t i, float fallback) { return i < q.size() ? q[i] : fallback; };
-            if (effect.name == "fade") {
-                fx->crossFade(p, slotA, slotB);
-            } else if (effect.name == "fadeOn") {
-                fx->fadeGrab(slotA, p, static_cast<int>(param(0, 0.0f)));
-            } else if (effect.name == "fadeOff") {
-                fx->fadeGrab(slotA, 1.0f - p, static_cast<int>(param(0, 0.0f)));
-            } else if (effect.name == "blur") {
+            // A fade's first parameter: 1 replaces what is there, 0 adds to it.
+            const FadeBlend fade =
+                static_cast<int>(param(0, 0.0f)) == 1 ? FadeBlend::Replace : FadeBlend::Add;
+            switch (effect.kind) {
+            case EffectKind::Fade: fx->crossFade(p, slotA, slotB); break;
+            case EffectKind::FadeOn: fx->fadeGrab(slotA, p, fade); break;
+            case EffectKind::FadeOff: fx->fadeGrab(slotA, 1.0f - p, fade); break;
+            case EffectKind::Blur:
                 fx->blur(slotA, p, static_cast<int>(param(0, 5.0f)), param(1, 0.25f),
                          param(2, 0.25f), param(3, 1.0f), param(4, 1.0f), param(5, 1.0f),
                          param(6, 1.0f), param(7, 0.0f));
+                break;
+            case EffectKind::Unknown: break;
             }
             fx->grab(n + static_cast<int>(k));
         }
@@ -230,7 +239,7 @@ int Engine::renderFrame() {
             fx->premultiplyInPlace(plan.layerSlots[0]);
         } else {
             glClear(GL_COLOR_BUFFER_BIT);
-            for (int slot : plan.layerSlots) fx->drawGrab(slot, 1);
+            for (int slot : plan.layerSlots) fx->drawGrab(slot, Blend::Alpha);
         }
         stagetimer::mark("layers");
     }
@@ -241,7 +250,7 @@ int Engine::renderFrame() {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         glViewport(0, 0, windowWidth, windowHeight);
-        fx->drawGrab(fx->slotCount - 1, 0);
+        fx->drawGrab(fx->slotCount - 1, Blend::Off);
         stagetimer::mark("upscale");
     }
     seekedThisFrame = false;

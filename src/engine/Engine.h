@@ -22,8 +22,19 @@ struct ScheduleEntry {
     int endMs;
 };
 
+// The operations a timeline effect can be, from its name.
+enum class EffectKind {
+    Fade,     // "fade": from input A to input B
+    FadeOn,   // "fadeOn": input A appears
+    FadeOff,  // "fadeOff": input A goes
+    Blur,     // "blur": input A blurred
+    Unknown,  // any other name: the effect's slot stays empty
+};
+EffectKind effectKindOf(const std::string& name);
+
 struct EffectEntry {
     std::string name;
+    EffectKind kind = EffectKind::Unknown;  // from the name, once
     std::vector<float> params;
     int inputA;
     int inputB;
@@ -36,10 +47,13 @@ struct EffectEntry {
 struct FramePlan {
     std::vector<Scene*> scenes;        // K: registered scenes to render, in schedule order
     std::vector<int> sceneIds;         // O: their ids
-    std::vector<const EffectEntry*> effects;  // N: active effects, in effect-list order
-    std::vector<int> effectSlotA;      // input slot of each effect
-    std::vector<int> effectSlotB;
-    std::vector<float> effectProgress;
+    struct Effect {
+        const EffectEntry* entry;
+        int slotA;       // the slots its inputs were drawn into
+        int slotB;
+        float progress;  // 0 at its start, towards 1 at its end
+    };
+    std::vector<Effect> effects;       // N: active effects, in effect-list order
     std::vector<int> consumed;         // C: scene ids hidden because an effect reads them
     std::vector<int> layerIds;         // A: visible layers, bottom first
     std::vector<int> layerSlots;       // the slot each visible layer shows

@@ -9,9 +9,6 @@
 
 namespace {
 
-// Blend mode 1 of ScreenEffects::drawGrab.
-const int kAlphaBlend = 1;
-
 void clearTo(float r, float g, float b, float a, GLbitfield buffers) {
     glClearColor(r, g, b, a);
     glClear(buffers);
@@ -438,7 +435,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     // that light's mask.
     glDisable(GL_DEPTH_TEST);
     fx.useSmallTextures = smallAmbientPass ? 1 : 0;
-    fx.drawGrab(ambientSlot, kAlphaBlend);
+    fx.drawGrab(ambientSlot, Blend::Alpha);
     if (!lights.empty()) {
         fx.smallSlotA = smallLitPass ? 1 : 0;
         fx.useSmallTextures = smallMasks ? 1 : 0;

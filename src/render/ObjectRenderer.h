@@ -34,12 +34,22 @@ public:
     // nullptr for an index that names no object.
     SceneObject* object(int index);
 
-    // One frame of the objects. The scenes call
-    //   draw(camera, false, true, 1, false, effects, true, true, true)   (direct, small)
-    //   draw(camera, false, false, 0, true, effects, true, false, false) (composited)
-    // skipObjects runs every pass's state changes (and in composited mode the grabs and the
-    // composition) without drawing or updating objects. Without a camera nothing happens;
-    // without an effects object the composited mode falls back to the direct one.
+    // The two draws of a scene's frame, in this order:
+    // the objects with their halo surfaces (slot 1), lit directly at the small viewport, after
+    // the transform update of the frame;
+    void drawHaloSource(Camera* camera, ScreenEffects* effects) {
+        draw(camera, false, true, 1, false, effects, true, true, true);
+    }
+    // then with their own surfaces (slot 0) at full size, the shadows soft through masks that
+    // the screen effects compose (the transforms of the first draw kept).
+    void drawComposited(Camera* camera, ScreenEffects* effects) {
+        draw(camera, false, false, 0, true, effects, true, false, false);
+    }
+
+    // One frame of the objects, what the two draws above are made of. skipObjects runs every
+    // pass's state changes (and in composited mode the grabs and the composition) without
+    // drawing or updating objects. Without a camera nothing happens; without an effects object
+    // the composited mode falls back to the direct one.
     void draw(Camera* camera, bool skipObjects, bool updateTransforms, int surfaceIndex,
               bool composited, ScreenEffects* effects, bool smallShadowPass, bool smallLitPass,
               bool smallAmbientPass);

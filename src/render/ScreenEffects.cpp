@@ -120,13 +120,12 @@ void ScreenEffects::fullScreenQuad(float du, float dv) const {
     glEnd();
 }
 
-void ScreenEffects::applyBlendMode(int blendMode, int highestMode) const {
-    if (blendMode < 0 || blendMode > highestMode) return;
-    switch (blendMode) {
-    case 0:
+void ScreenEffects::applyBlend(Blend blend) {
+    switch (blend) {
+    case Blend::Off:
         glDisable(GL_BLEND);
         break;
-    case 1:
+    case Blend::Alpha:
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         // Keep the destination alpha meaningful for later compositions.
@@ -134,15 +133,15 @@ void ScreenEffects::applyBlendMode(int blendMode, int highestMode) const {
             glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
                                    GL_ONE_MINUS_SRC_ALPHA);
         break;
-    case 2:
+    case Blend::Additive:
         glEnable(GL_BLEND);
         glBlendFunc(GL_ONE, GL_ONE);
         break;
-    case 3:
+    case Blend::AlphaDestAlpha:
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
         break;
-    case 4:
+    case Blend::AlphaAdditive:
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         break;
@@ -162,11 +161,11 @@ void ScreenEffects::grab(int slot) {
     }
 }
 
-void ScreenEffects::drawGrab(int slot, int blendMode) {
+void ScreenEffects::drawGrab(int slot, Blend blend) {
     if (!validSlot(slot)) return;
     glDisable(GL_LIGHTING);
     pushIdentity();
-    applyBlendMode(blendMode, 2);
+    if (blend == Blend::Off || blend == Blend::Alpha || blend == Blend::Additive) applyBlend(blend);
     glActiveTextureARB(GL_TEXTURE0_ARB);
     glDisable(GL_TEXTURE_CUBE_MAP);
     glDisable(GL_COLOR_MATERIAL);
@@ -206,7 +205,7 @@ void ScreenEffects::premultiplyInPlace(int slot) {
     glBlendFuncSeparateEXT(GL_ZERO, GL_DST_ALPHA, GL_ZERO, GL_ONE);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     fullScreenQuad();
-    applyBlendMode(1, 2);
+    applyBlend(Blend::Alpha);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
     setClampLinear();
@@ -214,12 +213,12 @@ void ScreenEffects::premultiplyInPlace(int slot) {
     popIdentity();
 }
 
-void ScreenEffects::fadeGrab(int slot, float alpha, int blendMode) {
+void ScreenEffects::fadeGrab(int slot, float alpha, FadeBlend blend) {
     if (!validSlot(slot)) return;
     pushIdentity();
-    if (blendMode == 0)
+    if (blend == FadeBlend::Add)
         glBlendFunc(GL_ONE, GL_ONE);
-    else if (blendMode == 1)
+    else if (blend == FadeBlend::Replace)
         glBlendFunc(GL_ONE, GL_ZERO);
     glDisable(GL_COLOR_MATERIAL);
     plainTexturingOnUnitZero();
@@ -386,9 +385,9 @@ void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additiv
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
-void ScreenEffects::drawTexturedQuad(GLuint textureId, int blendMode, const Vec3* colour,
+void ScreenEffects::drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour,
                                      float alpha, const Vec3* halfSize, bool repeat) {
-    applyBlendMode(blendMode, 4);
+    applyBlend(blend);
     glBindTexture(GL_TEXTURE_2D, textureId);
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_TEXTURE_2D);

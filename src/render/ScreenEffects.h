@@ -3,6 +3,21 @@
 
 #include "render/VectorMath.h"
 
+// How a full-screen layer or a textured quad goes onto the frame buffer.
+enum class Blend {
+    Off = 0,             // replaces what is there
+    Alpha = 1,           // over it by the source alpha (the destination alpha stays meaningful)
+    Additive = 2,        // colours added
+    AlphaDestAlpha = 3,  // source colour by its alpha, the destination by its own alpha
+    AlphaAdditive = 4,   // added, weighted by the source alpha
+};
+
+// How fadeGrab puts its faded slot down.
+enum class FadeBlend {
+    Add = 0,      // onto what is there
+    Replace = 1,  // instead of it
+};
+
 // The bank of screen-sized capture slots and the full-screen operations on them. Pictures are
 // rendered into the frame buffer and copied into slot textures; slots are drawn back alone,
 // faded, cross-faded, combined or blurred.
@@ -19,23 +34,24 @@ public:
 
     // Copies the frame buffer into a slot (small slot while useSmallTextures is set).
     void grab(int slot);
-    // Draws a slot over the whole screen with blend mode 0 (off), 1 (alpha) or 2 (additive).
-    void drawGrab(int slot, int blendMode);
-    // What drawGrab(slot, 1) over a cleared frame buffer draws when the frame buffer already
+    // Draws a slot over the whole screen; Off, Alpha or Additive (another blend leaves the
+    // blend function as it was).
+    void drawGrab(int slot, Blend blend);
+    // What drawGrab(slot, Blend::Alpha) over a cleared frame buffer draws when it already
     // holds the slot's picture: every colour times its alpha, the alpha kept, done in place
     // (no copy to read back). Leaves the state drawGrab leaves. Needs separate blend functions.
     bool canPremultiplyInPlace() const;
     void premultiplyInPlace(int slot);
-    // The slot with its alpha scaled by alpha; blend mode 0 adds colours, 1 replaces.
-    void fadeGrab(int slot, float alpha, int blendMode);
+    // The slot with its alpha scaled by alpha.
+    void fadeGrab(int slot, float alpha, FadeBlend blend);
     // From slot A (progress 0) to slot B (progress 1).
     void crossFade(float progress, int slotA, int slotB);
     void blur(int slot, float progress, int passes, float spreadX, float spreadY, float brightness,
               float red, float green, float blue, float fadeOut);
     // Texel A x texel B (or (1 - B) x A with invert), optionally added to the frame buffer.
     void combineGrabs(int slotB, int slotA, bool invert, bool additive);
-    // Any texture as a rectangle in the current matrices (blend modes 0 to 4).
-    void drawTexturedQuad(GLuint textureId, int blendMode, const Vec3* colour, float alpha,
+    // Any texture as a rectangle in the current matrices.
+    void drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour, float alpha,
                           const Vec3* halfSize, bool repeat);
 
     int grabWidth, grabHeight, smallGrabWidth, smallGrabHeight;
@@ -65,5 +81,5 @@ private:
     // pixel in the current viewport.
     bool texelPerPixel(bool small) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
-    void applyBlendMode(int blendMode, int highestMode) const;
+    static void applyBlend(Blend blend);
 };

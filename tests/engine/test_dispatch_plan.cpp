@@ -33,7 +33,11 @@ TEST(DispatchPlan, RegistryIdsAndLookups) {
     int v = e.addEffect("fadeOn", a, b, 0, 100);
     EXPECT_EQ(v, 3);
     EXPECT_EQ(e.sceneById(v)->name, "virtual0_A_B");
+    EXPECT_EQ(e.effects.back().kind, EffectKind::FadeOn);  // the name is read once, here
     int w = e.addEffect("blur", b, -1, 0, 100);
+    EXPECT_EQ(e.effects.back().kind, EffectKind::Blur);
+    EXPECT_EQ(effectKindOf("fade"), EffectKind::Fade);
+    EXPECT_EQ(effectKindOf("Blur"), EffectKind::Unknown);
     EXPECT_EQ(e.sceneById(w)->name, "virtual1_B");
     // Long names are built whole.
     int longId = e.add(std::string(400, 'x').c_str());
@@ -59,8 +63,8 @@ TEST(DispatchPlan, FadeOnHidesItsInputAndTakesTheSlotAfterTheScenes) {
     EXPECT_EQ(p.sceneIds[0], hang);
     EXPECT_EQ(p.sceneIds[1], pre);
     ASSERT_EQ(p.effects.size(), 1u);
-    EXPECT_EQ(p.effectSlotA[0], 1);
-    EXPECT_FLOAT_EQ(p.effectProgress[0], 0.5f);
+    EXPECT_EQ(p.effects[0].slotA, 1);
+    EXPECT_FLOAT_EQ(p.effects[0].progress, 0.5f);
     EXPECT_EQ(p.consumed, std::vector<int>{pre});
     EXPECT_EQ(p.layerIds, (std::vector<int>{hang, v}));
     EXPECT_EQ(p.layerSlots, (std::vector<int>{0, 2}));
@@ -71,7 +75,7 @@ TEST(DispatchPlan, FadeOnHidesItsInputAndTakesTheSlotAfterTheScenes) {
     EXPECT_TRUE(e.planFrame(6000).onlyLayerInFrameBuffer);
     EXPECT_FALSE(e.planFrame(4000).onlyLayerInFrameBuffer);  // two layers
     // Progress is 0 at the start; the end itself is outside the window.
-    EXPECT_FLOAT_EQ(e.planFrame(3000).effectProgress[0], 0.0f);
+    EXPECT_FLOAT_EQ(e.planFrame(3000).effects[0].progress, 0.0f);
     EXPECT_TRUE(e.planFrame(4000).effects.empty());
     EXPECT_EQ(e.planFrame(4000).layerIds, (std::vector<int>{hang, pre}));
 }
@@ -89,7 +93,7 @@ TEST(DispatchPlan, OverlapsInactiveInputsAndEmptyFrames) {
     int v = e.addEffect("fadeOn", b, -1, 0, 200);
     e.schedule(v, 0, 300);
     FramePlan p = e.planFrame(120);
-    EXPECT_EQ(p.effectSlotA[0], 1);
+    EXPECT_EQ(p.effects[0].slotA, 1);
     EXPECT_TRUE(p.consumed.empty());
     // A virtual scene shown while its effect is inactive points past the written slots.
     FramePlan late = e.planFrame(250);
@@ -103,7 +107,8 @@ TEST(DispatchPlan, OverlapsInactiveInputsAndEmptyFrames) {
 
     // Effects whose start equals their end are never active.
     e.addEffect("blur", a, -1, 10, 10);
-    for (const EffectEntry* effect : e.planFrame(10).effects) EXPECT_NE(effect->name, "blur");
+    for (const FramePlan::Effect& effect : e.planFrame(10).effects)
+        EXPECT_NE(effect.entry->kind, EffectKind::Blur);
 }
 
 TEST(DispatchPlan, TheWholeScoreGivesItsLayerStacks) {

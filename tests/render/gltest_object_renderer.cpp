@@ -42,7 +42,7 @@ protected:
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
         glViewport(0, 0, 512, 512);
-        effects->drawGrab(slot, 0);
+        effects->drawGrab(slot, Blend::Off);
         effects->useSmallTextures = 0;
         return gltest::readPixel(kMid, kMid);
     }

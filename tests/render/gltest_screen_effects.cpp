@@ -35,11 +35,11 @@ TEST_F(ScreenEffectsTest, SlotCountIsCappedAndOutOfRangeSlotsAreIgnored) {
     fill(0, 0, 1);
     fx.grab(10);   // no such slot: nothing written
     fx.grab(-1);
-    fx.drawGrab(10, 0);  // nothing drawn
+    fx.drawGrab(10, Blend::Off);  // nothing drawn
     gltest::Rgba p = gltest::readPixel(20, 20);
     EXPECT_EQ(p.b, 255);
     EXPECT_EQ(p.r, 0);
-    fx.drawGrab(0, 0);
+    fx.drawGrab(0, Blend::Off);
     p = gltest::readPixel(20, 20);
     EXPECT_EQ(p.r, 255);
     EXPECT_EQ(p.b, 0);
@@ -115,7 +115,7 @@ TEST_F(ScreenEffectsTest, TexturedQuadWithDefaultsCoversTheScreenUnchanged) {
     glLoadIdentity();
     glDisable(GL_LIGHTING);
     fill(0, 0, 0);
-    fx.drawTexturedQuad(tex, 0, nullptr, 1.0f, nullptr, false);
+    fx.drawTexturedQuad(tex, Blend::Off, nullptr, 1.0f, nullptr, false);
     for (auto xy : {std::pair<int, int>{40, 40}, {470, 470}, {256, 256}}) {
         gltest::Rgba p = gltest::readPixel(xy.first, xy.second);
         EXPECT_NEAR(p.r, 40, 1);
@@ -125,7 +125,7 @@ TEST_F(ScreenEffectsTest, TexturedQuadWithDefaultsCoversTheScreenUnchanged) {
     Vec3 half(0.5f, 0.5f, 0.0f);
     Vec3 add(0.2f, 0.0f, 0.0f);
     fill(0, 0, 0);
-    fx.drawTexturedQuad(tex, 0, &add, 1.0f, &half, false);
+    fx.drawTexturedQuad(tex, Blend::Off, &add, 1.0f, &half, false);
     EXPECT_EQ(gltest::readPixel(10, 10).g, 0);  // outside the half-size quad
     EXPECT_NEAR(gltest::readPixel(256, 256).r, 40 + 51, 2);
     glDeleteTextures(1, &tex);
