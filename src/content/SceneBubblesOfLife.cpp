@@ -14,22 +14,12 @@ namespace {
 
 const char* const kCameraName = "SceneBubblesOfLife.camera0";
 
-FadeCurve curve(float start, float length, float outStart = 0.0f, float outLength = 0.0f) {
-    FadeCurve c;
-    c.start = start;
-    c.length = length;
-    c.outStart = outStart;
-    c.outLength = outLength;
-    return c;
-}
-
 }  // namespace
 
 SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr), noise(8, 123) {
+    : ObjectScene(e, title, kCameraName), noise(8, 123) {
     for (int& index : objectIndex) index = -1;
 
-    camera = sceneCamera(engine, kCameraName);
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
@@ -117,15 +107,15 @@ SceneBubblesOfLife::~SceneBubblesOfLife() = default;
 SceneBubblesOfLife::Envelopes SceneBubblesOfLife::envelopesAt(float t) {
     Envelopes env;
     // The three pauses: rise over a second, hold, fall over a second.
-    const float p1 = curve(3.3f, 1.0f, 5.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
-    const float p2 = curve(8.8f, 1.0f, 12.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
-    const float p3 = curve(16.8f, 1.0f, 19.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
+    const float p1 = FadeCurve(3.3f, 1.0f, 5.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
+    const float p2 = FadeCurve(8.8f, 1.0f, 12.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
+    const float p3 = FadeCurve(16.8f, 1.0f, 19.5f, 1.0f).fadeInOut(t, 1.0f, 0.2f);
     env.speed = 1.0f - p1 - p2 - p3;
 
-    env.zoom = curve(0.0f, 2.0f, 29.0f, 1.0f).fadeInOut(t, 3.0f, 0.3f);
-    env.height = curve(2.5f, 3.0f, 28.5f, 1.0f).fadeInOut(t, 3.0f, 0.5f) * 0.8f + 0.2f;
-    env.life = (curve(2.0f, 3.0f).fadeIn(t, 1.0f, 0.2f) * 0.9f + 0.1f) *
-               (curve(26.5f, 3.0f).fadeOut(t, 1.0f, 0.6f) * 0.9f + 0.1f);
+    env.zoom = FadeCurve(0.0f, 2.0f, 29.0f, 1.0f).fadeInOut(t, 3.0f, 0.3f);
+    env.height = FadeCurve(2.5f, 3.0f, 28.5f, 1.0f).fadeInOut(t, 3.0f, 0.5f) * 0.8f + 0.2f;
+    env.life = (FadeCurve(2.0f, 3.0f).fadeIn(t, 1.0f, 0.2f) * 0.9f + 0.1f) *
+               (FadeCurve(26.5f, 3.0f).fadeOut(t, 1.0f, 0.6f) * 0.9f + 0.1f);
     return env;
 }
 
@@ -159,7 +149,7 @@ Vec3 SceneBubblesOfLife::placeBubbles(float a, float life) {
     return swarmCentre;
 }
 
-void SceneBubblesOfLife::animate(int frameDeltaMs) {
+ObjectScene::Halo SceneBubblesOfLife::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
     const float t = static_cast<float>(localTime) / 1000.0f;
     const float step = static_cast<float>(frameDeltaMs) / 1000.0f;
@@ -206,11 +196,5 @@ void SceneBubblesOfLife::animate(int frameDeltaMs) {
     light.position = Vec3(8.5f * std::cos(angle), 3.3f * std::sin(0.5f * a + 1.0f),
                           8.5f * std::sin(angle));
     light.spotDirection = (c - light.position).normalized();
-}
-
-void SceneBubblesOfLife::render(int /*timeMs*/, int frameDeltaMs) {
-    animate(frameDeltaMs);
-    // Without screen effects nothing is drawn.
-    if (engine->screenEffects == nullptr) return;
-    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.45f, 5, -0.1f);
+    return Halo{0.45f, 5, -0.1f};
 }

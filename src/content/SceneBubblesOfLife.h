@@ -7,7 +7,7 @@
 // and aims at its centre; a blurred quarter-size copy of the bright parts is added as a halo.
 #include <string>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/GradientNoise.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
@@ -16,7 +16,7 @@
 class Camera;
 class Engine;
 
-class SceneBubblesOfLife : public Scene {
+class SceneBubblesOfLife : public ObjectScene {
 public:
     static const int kBubbleCount = 50;
     // Entries of objectIndex: 0 ... 49 the bubbles, then these.
@@ -33,11 +33,8 @@ public:
     SceneBubblesOfLife(const SceneBubblesOfLife&) = delete;
     SceneBubblesOfLife& operator=(const SceneBubblesOfLife&) = delete;
 
-    // Ignores timeMs; the scene runs on localTime, advanced by frameDeltaMs.
-    void render(int timeMs, int frameDeltaMs) override;
-
-    // The object updates of one frame without any drawing.
-    void animate(int frameDeltaMs);
+    // Advances localTime (timeMs is not used) and moves the swarm, the blob, camera and light.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // Envelopes of the scene at time t (seconds of scene time).
     struct Envelopes {
@@ -52,9 +49,6 @@ public:
     // returns the mean bubble position (the swarm centre).
     Vec3 placeBubbles(float a, float life);
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BoxShape shape;          // blob parameters while building, box parameters in render
     float swarmTime = 0.0f;  // seconds of swarm motion
     float pauseTime = 0.0f;  // seconds spent inside the pauses

@@ -17,10 +17,8 @@ const float kPi = 3.14159265358979f;
 }  // namespace
 
 SceneCancerous::SceneCancerous(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr), blob(-1), moonA(-1), moonB(-1),
+    : ObjectScene(e, title, "SceneCancerous.camera0"), blob(-1), moonA(-1), moonB(-1),
       environment(-1), light(-1) {
-    const std::string cameraName = "SceneCancerous.camera0";
-    camera = sceneCamera(engine, cameraName);
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
@@ -110,10 +108,7 @@ float SceneCancerous::growthAmount(float t, float dt) {
 }
 
 float SceneCancerous::cameraDistance(float demoSeconds, const Vec3& growth) {
-    FadeCurve pullBack;
-    pullBack.start = 47.0f;
-    pullBack.length = 1.0f;
-    const float f = pullBack.fadeOut(demoSeconds, 1.0f, 1.0f) * 0.5f;
+    const float f = FadeCurve(47.0f, 1.0f).fadeOut(demoSeconds, 1.0f, 1.0f) * 0.5f;
     return 9.0f * (std::pow(growth.length(), 0.3f) * f + 1.0f);
 }
 
@@ -136,7 +131,7 @@ void SceneCancerous::pressDent(int moon, const Vec3& start, float t, float dt, f
     m.rotation += Vec3(-2.0f * angleOf(p.y, rho) * s * dt, -angleOf(p.x, p.z) * s * dt, 0.0f);
 }
 
-void SceneCancerous::animate(int timeMs, int frameDeltaMs) {
+ObjectScene::Halo SceneCancerous::animate(int timeMs, int frameDeltaMs) {
     localTime += frameDeltaMs;
     const float t = static_cast<float>(localTime) / 1000.0f;
     const float dt = static_cast<float>(frameDeltaMs) / 1000.0f;
@@ -167,11 +162,6 @@ void SceneCancerous::animate(int timeMs, int frameDeltaMs) {
     lamp.position =
         Vec3(8.5f * std::cos(a), 3.3f * std::sin(0.5f * t + 1.0f), 8.5f * std::sin(a));
     lamp.spotDirection = (big.position - lamp.position).normalized();
-}
-
-void SceneCancerous::render(int timeMs, int frameDeltaMs) {
-    glEnable(GL_DEPTH_TEST);
-    animate(timeMs, frameDeltaMs);
     // Slot 1 shows only the bright parts: they make the halo.
-    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.2f, 5, 0.0f);
+    return Halo{0.2f, 5, 0.0f};
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 #include "render/VectorMath.h"
@@ -15,16 +15,12 @@
 class Camera;
 class Engine;
 
-class SceneCancerous : public Scene {
+class SceneCancerous : public ObjectScene {
 public:
     SceneCancerous(Engine* engine, const std::string& title);
 
-    // Moves the objects for the frame, reshapes the blob and draws halo and picture.
-    void render(int timeMs, int frameDeltaMs) override;
-
-    // The per-frame object update of render without any drawing: advances localTime, presses
-    // the dents, grows the blob, moves camera and light.
-    void animate(int timeMs, int frameDeltaMs);
+    // Advances localTime, presses the dents, grows the blob, moves camera and light.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // Where a moon starting at `start` (on the x axis) is after t seconds of scene time.
     static Vec3 moonPoint(const Vec3& start, float t);
@@ -37,9 +33,6 @@ public:
     // demo time and returns to 9 within the following second.
     static float cameraDistance(float demoSeconds, const Vec3& growth);
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BlobShape shape;  // scales (1, 1, 1), everything else 0
     int blob;
     int moonA, moonB;

@@ -28,10 +28,8 @@ void SceneFunkyStripes::stripeColour(Vec3& colour, const Vec3& p, float q, float
 }
 
 SceneFunkyStripes::SceneFunkyStripes(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr) {
+    : ObjectScene(e, title, kCameraName) {
     for (int& index : objects) index = -1;
-
-    camera = sceneCamera(engine, kCameraName);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
@@ -110,24 +108,12 @@ SceneFunkyStripes::SceneFunkyStripes(Engine* e, const std::string& title)
 
 SceneFunkyStripes::~SceneFunkyStripes() = default;
 
-void SceneFunkyStripes::render(int /*timeMs*/, int frameDeltaMs) {
+ObjectScene::Halo SceneFunkyStripes::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
-    const float t = static_cast<float>(localTime) / 1000.0f;
-    glEnable(GL_DEPTH_TEST);
-
-    FadeCurve curve;
-    curve.start = 2.0f;
-    curve.length = 1.0f;
-    const float rootIn = curve.fadeIn(t, 1.0f, 1.0f);
-    curve.outStart = 5.5f;
-    curve.outLength = 1.0f;
-    const float plate = curve.fadeInOut(t, 1.0f, 1.0f);
-    curve.start = 0.5f;
-    curve.length = 1.0f;
-    const float swayIn = curve.fadeIn(t, 1.0f, 1.0f);
-    curve.start = 0.0f;
-    curve.length = 1.0f;
-    const float cameraIn = curve.fadeIn(t, 1.0f, 1.0f);
+    const float t = seconds();
+    const float rootIn = FadeCurve(2.0f, 1.0f).fadeIn(t, 1.0f, 1.0f);
+    const float swayIn = FadeCurve(0.5f, 1.0f).fadeIn(t, 1.0f, 1.0f);
+    const float cameraIn = FadeCurve(0.0f, 1.0f).fadeIn(t, 1.0f, 1.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.bandFreq = shape.ringFreq = shape.bendXFreq = shape.bendZFreq = 1.0f;
@@ -146,17 +132,17 @@ void SceneFunkyStripes::render(int /*timeMs*/, int frameDeltaMs) {
     light.position = Vec3(3.5f * std::cos(0.5f * t - 2.0f), 3.5f * std::sin(0.25f * t - 3.0f), -2.5f);
     light.spotDirection = (root.position - light.position).normalized();
 
-    // The tree: each level's children spread out of their parents (open), then the parents
-    // swell and stripe (grow); later levels open later and close earlier.
+    unfoldTree(t);
+    // A blurred copy of the slot-1 surfaces is added as bloom.
+    return Halo{0.15f, 5, -0.1f};
+}
+
+void SceneFunkyStripes::unfoldTree(float t) {
     float spread = 2.5f;
     int pairs = 1;
     int n = 1;
     int q = 0;
-    FadeCurve window;
-    window.start = 2.5f;
-    window.outStart = 15.5f;
-    window.length = 1.0f;
-    window.outLength = 1.0f;
+    FadeCurve window(2.5f, 1.0f, 15.5f, 1.0f);
     float hold = 13.0f;
     for (int j = 0; j < kLevels; ++j) {
         const float open = window.fadeInOut(t, 1.0f, 1.0f);
@@ -223,13 +209,13 @@ void SceneFunkyStripes::render(int /*timeMs*/, int frameDeltaMs) {
         hold = parentHold - 0.5f;
         window.outStart = window.start + hold;
     }
+}
 
-    // Without screen effects the objects are still moved, but nothing is drawn.
+void SceneFunkyStripes::drawOver() {
     ScreenEffects* effects = engine->screenEffects;
-    if (!effects) return;
-    // The lit, shadowed picture with a blurred copy of the slot-1 surfaces added as bloom.
-    drawPictureWithHalo(renderer, camera, effects, 0.15f, 5, -0.1f);
-
+    if (effects == nullptr) return;
+    const float t = seconds();
+    const float plate = FadeCurve(2.0f, 1.0f, 5.5f, 1.0f).fadeInOut(t, 1.0f, 1.0f);
     // Text plate, in front of everything under the projection left current.
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 #include "render/VectorMath.h"
@@ -14,7 +14,7 @@
 class Camera;
 class Engine;
 
-class SceneFunkyStripes : public Scene {
+class SceneFunkyStripes : public ObjectScene {
 public:
     static const int kLevels = 4;
     static const int kTreeNodes = 30;   // objects[1] ... objects[30], breadth first
@@ -26,8 +26,9 @@ public:
     SceneFunkyStripes(const SceneFunkyStripes&) = delete;
     SceneFunkyStripes& operator=(const SceneFunkyStripes&) = delete;
 
-    // Ignores timeMs; the scene runs on localTime, advanced by frameDeltaMs.
-    void render(int timeMs, int frameDeltaMs) override;
+    // Advances localTime (timeMs is not used), drifts and sways the root, moves camera and
+    // light and unfolds the tree.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // Colour callback of the blob builder: white with w = 0; with w = 1 diagonal sine bands
     // tinted by the vertex's shape value q.
@@ -36,9 +37,6 @@ public:
     // The name under which the camera is registered (another scene borrows it).
     static const char* const kCameraName;
 
-    ObjectRenderer renderer;
-    Engine* engine;
-    Camera* camera;
     BlobShape shape;  // parameter block of every rebuild
     // Renderer indices: 0 the root, 1 ... 30 the tree nodes (children of node n are 2n + 1 and
     // 2n + 2), 200 the light; -1 where nothing is stored.
@@ -49,4 +47,13 @@ public:
     std::vector<float> radii;
     std::vector<int> segments;
     std::vector<int> rings;
+
+protected:
+    // The text plate that slides in, rocks and slides out again in front of everything.
+    void drawOver() override;
+
+private:
+    // Each level's children spread out of their parents, then the parents swell and stripe;
+    // later levels open later and close earlier.
+    void unfoldTree(float t);
 };

@@ -126,3 +126,14 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
 }
 
 }  // namespace scenekit
+
+ObjectScene::ObjectScene(Engine* e, const std::string& title, const std::string& cameraName)
+    : Scene(title), engine(e), camera(scenekit::sceneCamera(e, cameraName)) {}
+
+void ObjectScene::render(int timeMs, int frameDeltaMs) {
+    glEnable(GL_DEPTH_TEST);
+    const Halo halo = animate(timeMs, frameDeltaMs);
+    scenekit::drawPictureWithHalo(renderer, camera, engine->screenEffects, halo.progress,
+                                  halo.passes, halo.fadeOut);
+    drawOver();
+}

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/Scene.h"
 #include "render/ObjectRenderer.h"
 #include "render/SceneObject.h"
 #include "render/VectorMath.h"
@@ -57,3 +58,34 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
                          float blurProgress, int blurPasses, float blurFadeOut);
 
 }  // namespace scenekit
+
+// The skeleton of every 3D scene. The constructor builds the objects, the lights and the
+// camera; each frame, render moves the objects for the scene's running time (animate, which
+// makes no OpenGL call) and draws them through the shared picture step, halo included, then
+// lays over it whatever the scene adds (drawOver).
+class ObjectScene : public Scene {
+public:
+    // The halo of a frame: how far its blur has come, the blur's passes and its fade-out.
+    struct Halo {
+        float progress;
+        int passes;
+        float fadeOut;
+    };
+
+    ObjectScene(Engine* engine, const std::string& title, const std::string& cameraName);
+
+    void render(int timeMs, int frameDeltaMs) final;
+    // Advances localTime by frameDeltaMs and moves the objects, camera and lights to the new
+    // running time (timeMs: the frame's demo time); returns the frame's halo.
+    virtual Halo animate(int timeMs, int frameDeltaMs) = 0;
+
+    Engine* engine;
+    ObjectRenderer renderer;
+    Camera* camera;
+
+protected:
+    // Drawn over the picture, under the projection it leaves (nothing by default).
+    virtual void drawOver() {}
+    // The running time in seconds.
+    float seconds() const { return static_cast<float>(localTime) / 1000.0f; }
+};

@@ -20,10 +20,8 @@ LightSettings lampSettings(float red, float green, float blue) {
 }  // namespace
 
 SceneLumerantBudget::SceneLumerantBudget(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr), cube(-1), restCube(-1), room(-1), lampA(-1),
-      lampB(-1) {
-    const std::string cameraName = "SceneLumerantBudget.camera0";
-    camera = sceneCamera(engine, cameraName);
+    : ObjectScene(e, title, "SceneLumerantBudget.camera0"), cube(-1), restCube(-1), room(-1),
+      lampA(-1), lampB(-1) {
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.halfX = shape.halfY = shape.halfZ = 1.0f;
@@ -87,17 +85,10 @@ SceneLumerantBudget::SceneLumerantBudget(Engine* e, const std::string& title)
 }
 
 SceneLumerantBudget::Curves SceneLumerantBudget::curvesAt(float t) {
-    FadeCurve curve;
     Curves c;
-    curve.start = 0.0f;
-    curve.length = 2.0f;
-    c.bloom = curve.fadeIn(t, 7.0f, 0.1f);
-    curve.start = 2.5f;
-    curve.length = 3.0f;
-    c.swell = curve.fadeIn(t, 3.0f, 2.0f);
-    curve.start = 2.0f;
-    curve.length = 15.0f;
-    c.soften = curve.fadeIn(t, 7.0f, 2.0f);
+    c.bloom = FadeCurve(0.0f, 2.0f).fadeIn(t, 7.0f, 0.1f);
+    c.swell = FadeCurve(2.5f, 3.0f).fadeIn(t, 3.0f, 2.0f);
+    c.soften = FadeCurve(2.0f, 15.0f).fadeIn(t, 7.0f, 2.0f);
     return c;
 }
 
@@ -125,7 +116,7 @@ Vec3 SceneLumerantBudget::lampPosition(float t) {
                 12.5f * std::sin(a));
 }
 
-float SceneLumerantBudget::animate(int frameDeltaMs) {
+ObjectScene::Halo SceneLumerantBudget::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
     const float t = static_cast<float>(localTime) / 1000.0f;
 
@@ -151,11 +142,5 @@ float SceneLumerantBudget::animate(int frameDeltaMs) {
     c.buildBox(12, 12, shape, false);  // deforms the restored lattice in place
     renderer.retexture(cube, 2.0f);
     c.scale.y = 3.0f * curves.swell + 0.5f;
-    return curves.bloom;
-}
-
-void SceneLumerantBudget::render(int, int frameDeltaMs) {
-    glEnable(GL_DEPTH_TEST);
-    const float bloom = animate(frameDeltaMs);
-    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.7f * bloom, 5, -0.1f);
+    return Halo{0.7f * curves.bloom, 5, -0.1f};
 }

@@ -9,7 +9,7 @@
 // function of the scene time alone.
 #include <string>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 #include "render/VectorMath.h"
@@ -17,15 +17,13 @@
 class Camera;
 class Engine;
 
-class SceneLumerantBudget : public Scene {
+class SceneLumerantBudget : public ObjectScene {
 public:
     SceneLumerantBudget(Engine* engine, const std::string& title);
 
-    void render(int timeMs, int frameDeltaMs) override;
-
-    // The per-frame object update of render without any drawing: advances localTime, moves
-    // camera, cube and lamps and deforms the cube. Returns the bloom progress of the frame.
-    float animate(int frameDeltaMs);
+    // Advances localTime (timeMs is not used), moves camera, cube and lamps and deforms the
+    // cube; the halo blurs with the bloom curve.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // The three timed values of the scene at T seconds of scene time.
     struct Curves {
@@ -40,9 +38,6 @@ public:
     static Vec3 cubePosition(float t);
     static Vec3 lampPosition(float t);
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BoxShape shape;  // half extents (1, 1, 1); also used as a blob block for the lamps
     int cube;
     int restCube;    // hidden copy holding the cube's undeformed lattice

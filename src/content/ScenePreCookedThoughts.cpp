@@ -15,8 +15,7 @@ const char* const ScenePreCookedThoughts::kCameraName = "ScenePreCookedThoughts.
 const char* const ScenePreCookedThoughts::kBorrowedCameraName = "SceneFunkyStripes.camera0";
 
 ScenePreCookedThoughts::ScenePreCookedThoughts(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr) {
-    camera = sceneCamera(engine, kCameraName);
+    : ObjectScene(e, title, kCameraName) {
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
@@ -49,10 +48,9 @@ ScenePreCookedThoughts::ScenePreCookedThoughts(Engine* e, const std::string& tit
 
 ScenePreCookedThoughts::~ScenePreCookedThoughts() = default;
 
-void ScenePreCookedThoughts::render(int /*timeMs*/, int frameDeltaMs) {
+ObjectScene::Halo ScenePreCookedThoughts::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
-    const float t = static_cast<float>(localTime) / 1000.0f;
-    glEnable(GL_DEPTH_TEST);
+    const float t = seconds();
 
     // Start from wherever the "Funky Stripes" camera is (it exists once the whole content is
     // built, and stays at the origin until that scene first renders).
@@ -61,20 +59,10 @@ void ScenePreCookedThoughts::render(int /*timeMs*/, int frameDeltaMs) {
     if (const Camera* borrowed = engine->findCamera(borrowedName))
         camera->position += borrowed->position;
 
-    FadeCurve curve;
-    curve.lengthScale = 1.0f;
-    curve.start = 2.0f;
-    curve.length = 2.0f;
-    const float bounce = curve.fadeIn(t, 3.0f, 1.0f);
-    curve.start = 2.0f;
-    curve.length = 1.0f;
-    const float swing = curve.fadeIn(t, 1.0f, 1.0f);
-    curve.start = 3.0f;
-    curve.length = 3.0f;
-    const float grow = curve.fadeIn(t, 5.0f, 3.0f);
-    curve.start = 8.0f;
-    curve.length = 2.0f;
-    const float fall = curve.fadeOut(t, 1.0f, 1.0f);
+    const float bounce = FadeCurve(2.0f, 2.0f).fadeIn(t, 3.0f, 1.0f);
+    const float swing = FadeCurve(2.0f, 1.0f).fadeIn(t, 1.0f, 1.0f);
+    const float grow = FadeCurve(3.0f, 3.0f).fadeIn(t, 5.0f, 3.0f);
+    const float fall = FadeCurve(8.0f, 2.0f).fadeOut(t, 1.0f, 1.0f);
 
     SceneObject& blobObject = *renderer.object(blob);
     SceneObject& a = *renderer.object(pillarA);
@@ -121,10 +109,6 @@ void ScenePreCookedThoughts::render(int /*timeMs*/, int frameDeltaMs) {
         (b.position * 0.5f + a.position * 0.5f - lightObject.position).normalized();
 
     camera->position.z -= 2.0f * bounce;
-
-    // Without screen effects the objects are still moved, but nothing is drawn.
-    ScreenEffects* effects = engine->screenEffects;
-    if (!effects) return;
-    // The lit, shadowed picture with a blurred copy of the slot-1 surfaces added as bloom.
-    drawPictureWithHalo(renderer, camera, effects, 0.4f, 5, 0.15f);
+    // A blurred copy of the slot-1 surfaces is added as bloom.
+    return Halo{0.4f, 5, 0.15f};
 }

@@ -6,31 +6,29 @@
 // "Funky Stripes" camera.
 #include <string>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 
 class Camera;
 class Engine;
 
-class ScenePreCookedThoughts : public Scene {
+class ScenePreCookedThoughts : public ObjectScene {
 public:
     ScenePreCookedThoughts(Engine* engine, const std::string& title);
     ~ScenePreCookedThoughts() override;
     ScenePreCookedThoughts(const ScenePreCookedThoughts&) = delete;
     ScenePreCookedThoughts& operator=(const ScenePreCookedThoughts&) = delete;
 
-    // Ignores timeMs; the scene runs on localTime, advanced by frameDeltaMs.
-    void render(int timeMs, int frameDeltaMs) override;
+    // Advances localTime (timeMs is not used), rebuilds the blob and the pillars, moves them,
+    // the light and the camera.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     static const char* const kCameraName;
     // The camera whose position this scene's camera starts from, looked up every frame: the
     // scene that owns it is built after this one.
     static const char* const kBorrowedCameraName;
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BlobShape shape;  // parameter block of every rebuild
     // Renderer indices.
     int blob = -1;

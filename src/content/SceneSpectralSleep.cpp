@@ -20,9 +20,8 @@ const float kKeep = 0.95f;      // share of the old history value in each frame'
 }  // namespace
 
 SceneSpectralSleep::SceneSpectralSleep(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr), light(-1), room(-1), blobCount(kBlobCount) {
-    const std::string cameraName = "SceneSpectralSleep.camera0";
-    camera = sceneCamera(engine, cameraName);
+    : ObjectScene(e, title, "SceneSpectralSleep.camera0"), light(-1), room(-1),
+      blobCount(kBlobCount) {
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
     shape.flipWinding = false;
@@ -117,14 +116,11 @@ void SceneSpectralSleep::bandColour(Vec3& colour, const Vec3& p, float q, float 
                   1.0f - w + w * 0.35f * (m + 0.25f * s));
 }
 
-void SceneSpectralSleep::animate(int frameDeltaMs, float* bands) {
+ObjectScene::Halo SceneSpectralSleep::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
     const float t = static_cast<float>(localTime) / 1000.0f;
 
-    FadeCurve fly;
-    fly.start = 0.0f;
-    fly.length = 1.0f;
-    const float cameraIn = fly.fadeIn(t, 1.0f, 1.0f);
+    const float cameraIn = FadeCurve(0.0f, 1.0f).fadeIn(t, 1.0f, 1.0f);
 
     shape.scaleY = shape.scaleZ = 1.0f;
     shape.bandFreq = shape.ringFreq = shape.bendXFreq = shape.bendZFreq = 1.0f;
@@ -161,11 +157,5 @@ void SceneSpectralSleep::animate(int frameDeltaMs, float* bands) {
     }
 
     renderer.object(room)->surfaces[0].texOffsetU[0] = 0.2f * bands[0] - 0.1f * t;
-}
-
-void SceneSpectralSleep::render(int, int frameDeltaMs) {
-    glEnable(GL_DEPTH_TEST);
-    float bands[kBandTableSize];
-    animate(frameDeltaMs, bands);
-    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.35f, 6, -0.2f);
+    return Halo{0.35f, 6, -0.2f};
 }

@@ -6,7 +6,7 @@
 // band. A light circles near the camera and casts shadows; a bloom pass adds a blurred copy.
 #include <string>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 #include "render/VectorMath.h"
@@ -14,7 +14,7 @@
 class Camera;
 class Engine;
 
-class SceneSpectralSleep : public Scene {
+class SceneSpectralSleep : public ObjectScene {
 public:
     static constexpr int kBlobCount = 15;
     static constexpr int kSpectrumSize = 1024;  // values read from the engine per frame
@@ -28,12 +28,9 @@ public:
 
     SceneSpectralSleep(Engine* engine, const std::string& title);
 
-    void render(int timeMs, int frameDeltaMs) override;
-
-    // The per-frame object update of render without any drawing: advances localTime, reads
-    // and analyses the spectrum, moves camera and light, rebuilds the blobs and scrolls the
-    // room's texture. bands (kBandTableSize entries) receives the frame's bands.
-    void animate(int frameDeltaMs, float* bands);
+    // Advances localTime (timeMs is not used), reads and analyses the spectrum into bands,
+    // moves camera and light, rebuilds the blobs and scrolls the room's texture.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // Normalises bins 256 ... 767 of spectrum in place (mean removed, divided by the largest
     // bin), leaving out bins of exactly 1.0 from mean and maximum. Without a non-zero maximum
@@ -49,13 +46,11 @@ public:
     // Colour callback of the blob builder: stripes that grow stronger with the band level w.
     static void bandColour(Vec3& colour, const Vec3& position, float weight, float level);
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BlobShape shape;
     int blobs[kBlobCount];
     int light;
     int room;
     float history[kHistorySize];  // smoothed spectrum; entries 256 ... 767 are used
+    float bands[kBandTableSize] = {0.0f};  // the bands of the last frame
     int blobCount;
 };

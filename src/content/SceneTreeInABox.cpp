@@ -25,8 +25,7 @@ float spotCoordinate() {
 }  // namespace
 
 SceneTreeInABox::SceneTreeInABox(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr) {
-    camera = sceneCamera(engine, kCameraName);
+    : ObjectScene(e, title, kCameraName) {
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.halfX = shape.halfY = shape.halfZ = 1.0f;
@@ -95,12 +94,7 @@ Vec3 SceneTreeInABox::aimPoint(float t) {
                 10.0f + 5.0f * std::sin(0.95f * t));
 }
 
-float SceneTreeInABox::bloomStrength(float t) {
-    FadeCurve curve;
-    curve.start = 0.0f;
-    curve.length = 2.0f;
-    return curve.fadeIn(t, 7.0f, 0.1f);
-}
+float SceneTreeInABox::bloomStrength(float t) { return FadeCurve(0.0f, 2.0f).fadeIn(t, 7.0f, 0.1f); }
 
 void SceneTreeInABox::chooseSpot() {
     coveredFaces.clear();
@@ -116,7 +110,7 @@ void SceneTreeInABox::chooseSpot() {
     pushVector = Vec3(0.0f, 0.0f, 8.0f);
 }
 
-float SceneTreeInABox::animate(int frameDeltaMs) {
+ObjectScene::Halo SceneTreeInABox::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
     const float t = static_cast<float>(localTime) / 1000.0f;
     const float dt = static_cast<float>(frameDeltaMs) / 1000.0f;
@@ -151,14 +145,6 @@ float SceneTreeInABox::animate(int frameDeltaMs) {
     b.position = lampPosition(t + 2.0f);
     b.spotDirection = (aim - b.position).normalized();
 
-    return bloomStrength(t);
-}
-
-void SceneTreeInABox::render(int /*timeMs*/, int frameDeltaMs) {
-    glEnable(GL_DEPTH_TEST);
-    const float bloom = animate(frameDeltaMs);
-    // Without screen effects nothing is drawn.
-    if (engine->screenEffects == nullptr) return;
     // Blurred the more, the further the fade-in has come.
-    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.7f * bloom, 5, -0.1f);
+    return Halo{0.7f * bloomStrength(t), 5, -0.1f};
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 #include "render/VectorMath.h"
@@ -15,7 +15,7 @@
 class Camera;
 class Engine;
 
-class SceneTreeInABox : public Scene {
+class SceneTreeInABox : public ObjectScene {
 public:
     static constexpr float kBoxHalf = 15.0f;    // the box spans -15 ... 15 on each axis
     static constexpr float kSpotRadius = 3.0f;  // of a bulge spot
@@ -28,12 +28,9 @@ public:
     SceneTreeInABox(const SceneTreeInABox&) = delete;
     SceneTreeInABox& operator=(const SceneTreeInABox&) = delete;
 
-    // Ignores timeMs; the scene runs on localTime, advanced by frameDeltaMs.
-    void render(int timeMs, int frameDeltaMs) override;
-
-    // The object updates of one frame without any drawing: chooses spots, grows the current
-    // one, moves the camera and the lamps. Returns the bloom strength of the frame.
-    float animate(int frameDeltaMs);
+    // Advances localTime (timeMs is not used), chooses spots, grows the current one, moves
+    // the camera and the lamps; the halo blurs with the bloom strength.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // Where a lamp is at scene time t (seconds); lamp B runs at t + 2.
     static Vec3 lampPosition(float t);
@@ -42,9 +39,6 @@ public:
     // Bloom strength: 0 at t = 0, flickering up to 1 at t = 2.
     static float bloomStrength(float t);
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BoxShape shape;
     bool selectionDone = false;     // a spot has been chosen for the current period
     std::vector<int> coveredFaces;  // faces wholly inside the current spot

@@ -20,8 +20,7 @@ const int kHannWindow = 3;
 }  // namespace
 
 SceneVerdanth::SceneVerdanth(Engine* e, const std::string& title)
-    : Scene(title), engine(e), camera(nullptr) {
-    camera = sceneCamera(engine, kCameraName);
+    : ObjectScene(e, title, kCameraName) {
     camera->position = Vec3(0.0f, 0.0f, -5.0f);
 
     shape.scaleX = shape.scaleY = shape.scaleZ = 1.0f;
@@ -110,7 +109,7 @@ Vec3 SceneVerdanth::seekPoint(float t) {
 
 float SceneVerdanth::selectionRadius(float t) { return std::sin(2.32f * t) + 3.0f; }
 
-void SceneVerdanth::animate(int frameDeltaMs) {
+ObjectScene::Halo SceneVerdanth::animate(int /*timeMs*/, int frameDeltaMs) {
     localTime += frameDeltaMs;
     const float t = static_cast<float>(localTime) / 1000.0f;
     const float dt = static_cast<float>(frameDeltaMs) / 1000.0f;
@@ -145,12 +144,5 @@ void SceneVerdanth::animate(int frameDeltaMs) {
                       0.3f * std::sin(0.5f * t - 2.0f + 3.0f), 0.0f) +
                  2.2f * camera->position;
     l.spotDirection = (m.position - l.position).normalized();
-}
-
-void SceneVerdanth::render(int /*timeMs*/, int frameDeltaMs) {
-    glEnable(GL_DEPTH_TEST);
-    animate(frameDeltaMs);
-    // Without screen effects nothing is drawn.
-    if (engine->screenEffects == nullptr) return;
-    drawPictureWithHalo(renderer, camera, engine->screenEffects, 0.2f, 5, 0.0f);
+    return Halo{0.2f, 5, 0.0f};
 }

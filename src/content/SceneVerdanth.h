@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Scene.h"
+#include "content/SceneKit.h"
 #include "render/ObjectRenderer.h"
 #include "render/Shapes.h"
 #include "render/VectorMath.h"
@@ -16,7 +16,7 @@
 class Camera;
 class Engine;
 
-class SceneVerdanth : public Scene {
+class SceneVerdanth : public ObjectScene {
 public:
     static const int kHistorySize = 2048;
     static const int kSpectrumSize = 1024;
@@ -30,12 +30,9 @@ public:
     SceneVerdanth(const SceneVerdanth&) = delete;
     SceneVerdanth& operator=(const SceneVerdanth&) = delete;
 
-    // Ignores timeMs; the scene runs on localTime, advanced by frameDeltaMs.
-    void render(int timeMs, int frameDeltaMs) override;
-
-    // The object updates of one frame without any drawing: advances localTime, reads the
-    // spectrum, moves the camera, grows the mass and places the lamp.
-    void animate(int frameDeltaMs);
+    // Advances localTime (timeMs is not used), reads the spectrum, moves the camera, grows the
+    // mass and places the lamp.
+    Halo animate(int timeMs, int frameDeltaMs) override;
 
     // Smoothstep of the growth: 6x^5 - 15x^4 + 10x^3; 0 on the rim of a selection, 1 at its
     // centre (x is 1 - weight).
@@ -52,9 +49,6 @@ public:
     // The radius of the growth selection at scene time t.
     static float selectionRadius(float t);
 
-    Engine* engine;
-    ObjectRenderer renderer;
-    Camera* camera;
     BlobShape shape;
     float history[kHistorySize];
     int mass = -1;

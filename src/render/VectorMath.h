@@ -51,6 +51,12 @@ float angleOf(float y, float x);
 
 // A start/length window with cosine easing; times in the caller's unit.
 struct FadeCurve {
+    FadeCurve() = default;
+    // A fade in (or out) from start over length seconds; with outStart and outLength also the
+    // fall of fadeInOut.
+    FadeCurve(float startAt, float lengthOf, float outStartAt = 0.0f, float outLengthOf = 0.0f)
+        : start(startAt), outStart(outStartAt), length(lengthOf), outLength(outLengthOf) {}
+
     float start = 0.0f;
     float outStart = 0.0f;
     float length = 0.0f;

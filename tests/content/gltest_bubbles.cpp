@@ -37,7 +37,7 @@ std::vector<Vec3> bubblePositions(Bubbles& scene) {
 
 // Advances the scene by total ms in frames of step ms (the last one shorter).
 void run(Bubbles& scene, int total, int step) {
-    for (int t = 0; t < total; t += step) scene.animate(std::min(step, total - t));
+    for (int t = 0; t < total; t += step) scene.animate(0, std::min(step, total - t));
 }
 
 float spread(const std::vector<Vec3>& points) {
@@ -113,7 +113,7 @@ TEST_F(BubblesTest, NoiseSetUpLeavesTheSharedSequenceAfterItsTableDraws) {
 TEST_F(BubblesTest, SwarmStartsBunchedAndSmallAndSpreadsOut) {
     SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
-    scene.animate(0);
+    scene.animate(0, 0);
     const float startSpread = spread(bubblePositions(scene));
     float startSize = 0.0f;
     for (int i = 0; i < Bubbles::kBubbleCount; ++i)
@@ -156,7 +156,7 @@ TEST_F(BubblesTest, SwarmAndPauseClocksTogetherKeepSceneTime) {
     SceneTestEngine e(kSize, kSize, false);
     Bubbles scene(&e, "BubblesOfLife");
     for (int frame = 0; frame < 300; ++frame) {
-        scene.animate(frame % 7 == 0 ? 0 : 90);
+        scene.animate(0, frame % 7 == 0 ? 0 : 90);
         const float t = scene.localTime / 1000.0f;
         EXPECT_NEAR(scene.swarmTime + scene.pauseTime, t, 1e-3f) << frame;
         EXPECT_LE(scene.swarmTime, t + 1e-3f);
@@ -194,7 +194,7 @@ TEST_F(BubblesTest, CameraAndLightAimAtTheSwarmCentreWithoutAddingSlots) {
     for (const auto& o : scene.renderer.objects) slots.push_back(o->vertices.size() + o->faces.size());
     SceneObject& light = *scene.renderer.object(scene.objectIndex[Bubbles::kLightEntry]);
     for (int frame = 0; frame < 150; ++frame) {
-        scene.animate(100);
+        scene.animate(0, 100);
         Vec3 centre;
         for (const Vec3& p : bubblePositions(scene)) centre += p;
         centre = centre / static_cast<float>(Bubbles::kBubbleCount);

@@ -85,7 +85,7 @@ TEST_F(LumerantBudgetTest, TheCubeKeepsItsShapeForTheFirstTwoSeconds) {
     SceneTestEngine e(kSize, kSize);
     SceneLumerantBudget s(&e, "Lumerant Budget");
     for (int k = 1; k <= 50; ++k) {
-        s.animate(40);
+        s.animate(0, 40);
         const SceneObject& cube = *s.renderer.object(s.cube);
         ASSERT_FLOAT_EQ(cube.scale.y, 0.5f) << k;
         ASSERT_EQ(cube.scale.x, 1.0f);
@@ -98,7 +98,7 @@ TEST_F(LumerantBudgetTest, TheCubeKeepsItsShapeForTheFirstTwoSeconds) {
 TEST_F(LumerantBudgetTest, FullySwollenCubeStretchesAndDeforms) {
     SceneTestEngine e(kSize, kSize);
     SceneLumerantBudget s(&e, "Lumerant Budget");
-    s.animate(5500);
+    s.animate(0, 5500);
     const SceneObject& cube = *s.renderer.object(s.cube);
     EXPECT_FLOAT_EQ(cube.scale.y, 3.5f);
     EXPECT_FLOAT_EQ(s.shape.bulgeAmp, 0.25f);
@@ -113,9 +113,9 @@ TEST_F(LumerantBudgetTest, TheShapeDependsOnTheSceneTimeAlone) {
     SceneTestEngine e(kSize, kSize);
     SceneLumerantBudget stepped(&e, "Lumerant Budget");
     SceneLumerantBudget jumped(&e, "Lumerant Budget");  // shares the first one's camera
-    for (int k = 0; k < 250; ++k) stepped.animate(40);
-    jumped.animate(3000);
-    jumped.animate(7000);
+    for (int k = 0; k < 250; ++k) stepped.animate(0, 40);
+    jumped.animate(0, 3000);
+    jumped.animate(0, 7000);
     ASSERT_EQ(stepped.localTime, jumped.localTime);
     const SceneObject& a = *stepped.renderer.object(stepped.cube);
     const SceneObject& b = *jumped.renderer.object(jumped.cube);
@@ -123,9 +123,9 @@ TEST_F(LumerantBudgetTest, TheShapeDependsOnTheSceneTimeAlone) {
     EXPECT_EQ(a.scale.y, b.scale.y);
     EXPECT_EQ(a.position.x, b.position.x);
     // A backward seek brings the earlier shape back.
-    jumped.animate(-4000);
+    jumped.animate(0, -4000);
     SceneLumerantBudget fresh(&e, "Lumerant Budget");
-    fresh.animate(6000);
+    fresh.animate(0, 6000);
     EXPECT_LT(largestDifference(*jumped.renderer.object(jumped.cube),
                                 *fresh.renderer.object(fresh.cube)),
               1e-5f);
@@ -137,7 +137,7 @@ TEST_F(LumerantBudgetTest, MeshSlotsStayFixedWhileTheCubeDeforms) {
     std::vector<scenetest::SlotCounts> start;
     for (int i = 0; i < s.renderer.objectCount(); ++i)
         start.push_back(scenetest::slotCounts(*s.renderer.object(i)));
-    for (int k = 0; k < 400; ++k) s.animate(40);
+    for (int k = 0; k < 400; ++k) s.animate(0, 40);
     for (int i = 0; i < s.renderer.objectCount(); ++i)
         EXPECT_TRUE(scenetest::slotCounts(*s.renderer.object(i)) == start[i]) << "object " << i;
 }
@@ -146,7 +146,7 @@ TEST_F(LumerantBudgetTest, LampsAimAtTheCubeAndTheCameraAtAFifthOfIt) {
     SceneTestEngine e(kSize, kSize);
     SceneLumerantBudget s(&e, "Lumerant Budget");
     for (int k = 0; k < 40; ++k) {
-        s.animate(250);
+        s.animate(0, 250);
         const Vec3 c = s.renderer.object(s.cube)->position;
         for (int lamp : {s.lampA, s.lampB}) {
             const SceneObject& l = *s.renderer.object(lamp);

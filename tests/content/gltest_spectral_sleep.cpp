@@ -86,8 +86,8 @@ TEST_F(SpectralSleepTest, ShadowMapShrinksToFitASmallWindow) {
 TEST_F(SpectralSleepTest, SilenceLeavesSmallWhiteBlobsInARowOnTheFloor) {
     SceneTestEngine e(kSize, kSize);
     SceneSpectralSleep s(&e, "Spectral Sleep");
-    float bands[SceneSpectralSleep::kBandTableSize];
-    for (int k = 0; k < 5; ++k) s.animate(40, bands);
+    const float* bands = s.bands;  // the bands of the last frame
+    for (int k = 0; k < 5; ++k) s.animate(0, 40);
     for (int l = 0; l < SceneSpectralSleep::kBlobCount; ++l) {
         const SceneObject& b = *s.renderer.object(s.blobs[l]);
         EXPECT_EQ(bands[l], 0.0f);
@@ -113,8 +113,7 @@ TEST_F(SpectralSleepTest, BandsLiftTheirBlobsAndBandZeroCountsOneEntryMore) {
     SceneTestEngine e(kSize, kSize);
     SceneSpectralSleep s(&e, "Spectral Sleep");
     fillHistory(s, 0.1f);
-    float bands[SceneSpectralSleep::kBandTableSize];
-    s.animate(40, bands);  // a silent frame: the history decays to 0.095
+    s.animate(0, 40);  // a silent frame: the history decays to 0.095
     const float y1 = s.renderer.object(s.blobs[1])->position.y;
     const float y0 = s.renderer.object(s.blobs[0])->position.y;
     EXPECT_NEAR(y1, 3.0f * 0.095f, 1e-5f);
@@ -129,7 +128,7 @@ TEST_F(SpectralSleepTest, BandsLiftTheirBlobsAndBandZeroCountsOneEntryMore) {
     // Further silent frames let the blobs sink back towards the floor.
     float previous = y1;
     for (int k = 0; k < 30; ++k) {
-        s.animate(40, bands);
+        s.animate(0, 40);
         const float y = s.renderer.object(s.blobs[1])->position.y;
         ASSERT_LT(y, previous);
         ASSERT_GT(y, 0.0f);
@@ -140,11 +139,11 @@ TEST_F(SpectralSleepTest, BandsLiftTheirBlobsAndBandZeroCountsOneEntryMore) {
 TEST_F(SpectralSleepTest, AThirdIsFullLevelAndNegativeBandsSinkWhite) {
     SceneTestEngine e(kSize, kSize);
     SceneSpectralSleep s(&e, "Spectral Sleep");
-    float bands[SceneSpectralSleep::kBandTableSize];
+    const float* bands = s.bands;  // the bands of the last frame
     // Blob 2's entries strongly positive, blob 5's negative, the rest silent.
     for (int i = kFirst + 2 * 20 + 1; i <= kFirst + 2 * 20 + 20; ++i) s.history[i] = 0.5f;
     for (int i = kFirst + 5 * 20 + 1; i <= kFirst + 5 * 20 + 20; ++i) s.history[i] = -0.5f;
-    s.animate(40, bands);
+    s.animate(0, 40);
     EXPECT_GE(3.0f * bands[2], 1.0f);
 
     const SceneObject& loud = *s.renderer.object(s.blobs[2]);
@@ -179,12 +178,12 @@ TEST_F(SpectralSleepTest, HistoryMovesAOneTwentiethTowardsEachFrame) {
 TEST_F(SpectralSleepTest, RoomTextureScrollsWithTimeAndTheLowestBand) {
     SceneTestEngine e(kSize, kSize);
     SceneSpectralSleep s(&e, "Spectral Sleep");
-    float bands[SceneSpectralSleep::kBandTableSize];
-    s.animate(2000, bands);
+    const float* bands = s.bands;  // the bands of the last frame
+    s.animate(0, 2000);
     const SceneObject& room = *s.renderer.object(s.room);
     EXPECT_NEAR(room.surfaces[0].texOffsetU[0], -0.2f, 1e-6f);
     fillHistory(s, 0.2f);
-    s.animate(0, bands);
+    s.animate(0, 0);
     EXPECT_NEAR(room.surfaces[0].texOffsetU[0], 0.2f * bands[0] - 0.2f, 1e-6f);
     EXPECT_GT(room.surfaces[0].texOffsetU[0], -0.2f);
     EXPECT_EQ(room.surfaces[1].texOffsetU[0], 0.0f);  // only the visible surface scrolls
@@ -193,12 +192,11 @@ TEST_F(SpectralSleepTest, RoomTextureScrollsWithTimeAndTheLowestBand) {
 TEST_F(SpectralSleepTest, CameraFliesOutFromTheOriginAndLightFollowsIt) {
     SceneTestEngine e(kSize, kSize);
     SceneSpectralSleep s(&e, "Spectral Sleep");
-    float bands[SceneSpectralSleep::kBandTableSize];
-    s.animate(0, bands);
+    s.animate(0, 0);
     EXPECT_EQ(s.camera->position.length(), 0.0f);
     float previous = 0.0f;
     for (int k = 0; k < 25; ++k) {
-        s.animate(40, bands);
+        s.animate(0, 40);
         const float d = s.camera->position.length();
         ASSERT_GT(d, previous);
         previous = d;
@@ -215,15 +213,14 @@ TEST_F(SpectralSleepTest, CameraFliesOutFromTheOriginAndLightFollowsIt) {
 TEST_F(SpectralSleepTest, MeshSlotsStayFixedWhileTheBlobsAreRebuilt) {
     SceneTestEngine e(kSize, kSize);
     SceneSpectralSleep s(&e, "Spectral Sleep");
-    float bands[SceneSpectralSleep::kBandTableSize];
-    s.animate(40, bands);  // the first rebuild turns the 6-ring blobs into 14-ring ones
+    s.animate(0, 40);  // the first rebuild turns the 6-ring blobs into 14-ring ones
     std::vector<scenetest::SlotCounts> start;
     for (int i = 0; i < s.renderer.objectCount(); ++i)
         start.push_back(scenetest::slotCounts(*s.renderer.object(i)));
     for (int k = 0; k < 300; ++k) {
         for (int i = kFirst; i < kEnd; ++i)
             s.history[i] = 0.4f * std::sin(0.05f * static_cast<float>(i) + 0.3f * k);
-        s.animate(40, bands);
+        s.animate(0, 40);
     }
     for (int i = 0; i < s.renderer.objectCount(); ++i)
         EXPECT_TRUE(scenetest::slotCounts(*s.renderer.object(i)) == start[i]) << "object " << i;

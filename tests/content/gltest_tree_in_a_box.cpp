@@ -93,7 +93,7 @@ TEST_F(TreeInABoxTest, BuiltAloneItsSpotsFollowItsOwnSeed) {
     SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     EXPECT_EQ(demoRandDraws(), 0ul);
-    scene.animate(40);
+    scene.animate(0, 40);
     demoSeed(21);
     const int first = demoRand();
     const int second = demoRand();
@@ -106,9 +106,9 @@ TEST_F(TreeInABoxTest, BuiltBeforeBubblesOfLifeItsSpotsFollowTheNoiseSetUp) {
     SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneBubblesOfLife bubbles(&e, "BubblesOfLife");
-    scene.animate(40);
+    scene.animate(0, 40);
     const Vec3 firstSpot = scene.spotCentre;
-    scene.animate(40);
+    scene.animate(0, 40);
     const Vec3 secondSpot = scene.spotCentre;
 
     demoSeed(123);
@@ -123,12 +123,12 @@ TEST_F(TreeInABoxTest, ZeroStepsStillChooseSpotsButGrowNothing) {
     Tree scene(&e, "Tree In A Box");
     SceneObject& box = *scene.renderer.object(scene.box);
     const std::vector<Vec3> before = positions(box);
-    scene.animate(0);
+    scene.animate(0, 0);
     const Vec3 first = scene.spotCentre;
-    scene.animate(0);
+    scene.animate(0, 0);
     EXPECT_NE(scene.spotCentre.x, first.x);  // the second frame takes a new spot
     EXPECT_EQ(demoRandDraws(), 4ul);
-    for (int frame = 0; frame < 5; ++frame) scene.animate(0);
+    for (int frame = 0; frame < 5; ++frame) scene.animate(0, 0);
     EXPECT_EQ(demoRandDraws(), 4ul);  // the counter stands still in the same period
     EXPECT_FALSE(scene.selectedVertices.empty());
     const std::vector<Vec3> after = positions(box);
@@ -143,7 +143,7 @@ TEST_F(TreeInABoxTest, OneNewSpotPerPeriodOnTheFarWall) {
     int spots = 0;
     Vec3 previous(0.0f, 0.0f, -1.0f);
     for (int t = 100; t <= runMs; t += 100) {
-        scene.animate(100);
+        scene.animate(0, 100);
         if (scene.spotCentre.x != previous.x || scene.spotCentre.y != previous.y) {
             ++spots;
             previous = scene.spotCentre;
@@ -169,14 +169,14 @@ TEST_F(TreeInABoxTest, CurrentSpotRisesTowardsTheViewerTaperingToItsRim) {
     SceneTestEngine e(kSize, kSize, false);
     Tree scene(&e, "Tree In A Box");
     SceneObject& box = *scene.renderer.object(scene.box);
-    scene.animate(0);
-    scene.animate(0);
+    scene.animate(0, 0);
+    scene.animate(0, 0);
     const std::vector<Vec3> before = positions(box);
     const std::vector<int> selected = scene.selectedVertices;
     const std::vector<float> weights = scene.vertexWeights;
     ASSERT_FALSE(selected.empty());
 
-    scene.animate(50);
+    scene.animate(0, 50);
     const std::vector<Vec3> after = positions(box);
     std::vector<bool> isSelected(before.size(), false);
     for (size_t k = 0; k < selected.size(); ++k) {
@@ -228,7 +228,7 @@ TEST_F(TreeInABoxTest, SpikesAccumulateWithoutAddingSlots) {
     SceneObject& box = *scene.renderer.object(scene.box);
     const size_t vertexSlots = box.vertices.size(), faceSlots = box.faces.size();
     const std::vector<Vec3> before = positions(box);
-    for (int frame = 0; frame < 375; ++frame) scene.animate(40);  // 15 s
+    for (int frame = 0; frame < 375; ++frame) scene.animate(0, 40);  // 15 s
     const std::vector<Vec3> after = positions(box);
     int raised = 0;
     float nearest = Tree::kBoxHalf;
@@ -250,9 +250,9 @@ TEST_F(TreeInABoxTest, LampBRunsTheOrbitOfLampATwoSecondsAhead) {
     Tree scene(&e, "Tree In A Box");
     SceneObject& a = *scene.renderer.object(scene.lampA);
     SceneObject& b = *scene.renderer.object(scene.lampB);
-    for (int frame = 0; frame < 30; ++frame) scene.animate(100);  // 3 s
+    for (int frame = 0; frame < 30; ++frame) scene.animate(0, 100);  // 3 s
     const Vec3 bAtThree = b.position;
-    for (int frame = 0; frame < 20; ++frame) scene.animate(100);  // 5 s
+    for (int frame = 0; frame < 20; ++frame) scene.animate(0, 100);  // 5 s
     EXPECT_LT((a.position - bAtThree).length(), 1e-4f);
     // Both aim at the same wandering point, and the camera at (0, 0, 10).
     const Vec3 aim = Tree::aimPoint(5.0f);

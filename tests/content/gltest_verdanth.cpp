@@ -73,7 +73,7 @@ TEST_F(VerdanthTest, EveryFramePushesTheSelectedVerticesOutwardsEvenWithAZeroSte
     SceneObject& mass = *scene.renderer.object(scene.mass);
     const std::vector<Vec3> before = positions(mass);
 
-    scene.animate(0);
+    scene.animate(0, 0);
     const std::vector<Vec3> after = positions(mass);
     // At t = 0 the selection is the ball of radius 3 around the seek point.
     const Vec3 p = SceneVerdanth::seekPoint(0.0f);
@@ -111,7 +111,7 @@ TEST_F(VerdanthTest, MassKeepsGrowingWithoutAddingSlots) {
     // Pushed vertices stay pushed while the seek point reaches new ones.
     int previous = 0;
     for (int frame = 1; frame <= 200; ++frame) {
-        scene.animate(40);
+        scene.animate(0, 40);
         const int now = displaced();
         EXPECT_GE(now, previous) << frame;
         previous = now;
@@ -129,7 +129,7 @@ TEST_F(VerdanthTest, InSilenceTheCameraBacksAwayAndTheLampFollowsIt) {
     SceneObject& mass = *scene.renderer.object(scene.mass);
     SceneObject& lamp = *scene.renderer.object(scene.lamp);
     for (int frame = 1; frame <= 100; ++frame) {
-        scene.animate(50);
+        scene.animate(0, 50);
         const float t = frame * 0.05f;
         EXPECT_EQ(scene.level, 0.0f);
         EXPECT_EQ(mass.scale.x, 1.0f);

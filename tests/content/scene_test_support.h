@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "content/SceneKit.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -297,11 +299,10 @@ inline SlotCounts slotCounts(const Mesh& m) {
 
 // Runs the scene through durationMs at 60 frames per second after one first frame, and checks
 // after every frame that no object's face or vertex slot array has grown since that first
-// frame. Drawing is left out (no effects object) except for every 120th frame, so the run stays
-// short; the geometry is updated in every frame.
-inline ::testing::AssertionResult slotsStayFixed(Engine& engine, Scene& scene,
+// frame. Drawing is left out (the objects are only moved) except for every 120th frame, so the
+// run stays short; the geometry is updated in every frame.
+inline ::testing::AssertionResult slotsStayFixed(Engine& engine, ObjectScene& scene,
                                                  ObjectRenderer& renderer, int durationMs) {
-    ScreenEffects* effects = engine.screenEffects;
     scenePass(engine, scene, 17);
     const int objects = renderer.objectCount();
     std::vector<size_t> faceSlots(objects), vertexSlots(objects);
@@ -312,13 +313,10 @@ inline ::testing::AssertionResult slotsStayFixed(Engine& engine, Scene& scene,
     ::testing::AssertionResult result = ::testing::AssertionSuccess();
     for (int frame = 1, elapsed = 17; elapsed < durationMs && result; ++frame) {
         const int delta = (frame % 3 == 2) ? 16 : 17;  // 50 ms per three frames
-        if (frame % 120 == 0) {
+        if (frame % 120 == 0)
             scenePass(engine, scene, delta);
-        } else {
-            engine.screenEffects = nullptr;
-            scene.render(0, delta);
-            engine.screenEffects = effects;
-        }
+        else
+            scene.animate(0, delta);
         elapsed += delta;
         for (int i = 0; i < objects && result; ++i) {
             const SceneObject& o = *renderer.object(i);
