@@ -10,6 +10,11 @@ class Demo : public Engine {
 public:
     Demo(int windowWidth, int windowHeight, int renderWidth, int renderHeight,
          bool exactRenderSize, int colourDepth, bool fullscreen, bool extraFlag, bool musicWanted);
+    // How the program makes it: rendered at the window's size (its power-of-two area inside),
+    // 32-bit colour.
+    Demo(int windowWidth, int windowHeight, bool fullscreen, bool musicWanted)
+        : Demo(windowWidth, windowHeight, windowWidth, windowHeight, false, 32, fullscreen, false,
+               musicWanted) {}
 
     int loadContent() override;
 

@@ -52,24 +52,7 @@ SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
     Surface lampBloom = makeSurface(white, Vec3(3.0f, 3.0f, 3.0f), false);
     setUnit(lampBloom, 0, kUnitOff, whitered);
 
-    // Bubbles: flattened, banded and ringed spheres, each band shifted a little.
-    for (int i = 0; i < kBubbleCount; ++i) {
-        const int index = renderer.addBlob(0.25f, 8, 8, bubbleLit, false);
-        objectIndex[i] = index;
-        shape.scaleX = 0.3f;
-        shape.scaleY = shape.scaleZ = 1.0f;
-        shape.bandAmp = 0.5f;
-        shape.bandFreq = 1.52f;
-        shape.bandPhase = 0.1123f * static_cast<float>(i);
-        shape.ringAmp = 0.5f;
-        shape.ringFreq = 0.3f;
-        SceneObject& bubble = *renderer.object(index);
-        bubble.buildBlob(0.25f, 8, 8, shape, true);
-        setSurfaceSlot(bubble, 1, bubbleBloom);
-    }
-    shape.scaleX = 1.0f;
-    shape.bandAmp = shape.bandFreq = shape.ringAmp = shape.ringFreq = 0.0f;
-
+    buildBubbles(bubbleLit, bubbleBloom);
     placeBubbles(kInitialSwarmTime, envelopesAt(0.0f).life);
 
     // The central blob is rebuilt every frame from its hidden rest copy. The copy goes slot by
@@ -103,6 +86,26 @@ SceneBubblesOfLife::SceneBubblesOfLife(Engine* e, const std::string& title)
 }
 
 SceneBubblesOfLife::~SceneBubblesOfLife() = default;
+
+// Flattened, banded and ringed spheres, each band shifted a little.
+void SceneBubblesOfLife::buildBubbles(const Surface& lit, const Surface& bloom) {
+    for (int i = 0; i < kBubbleCount; ++i) {
+        const int index = renderer.addBlob(0.25f, 8, 8, lit, false);
+        objectIndex[i] = index;
+        shape.scaleX = 0.3f;
+        shape.scaleY = shape.scaleZ = 1.0f;
+        shape.bandAmp = 0.5f;
+        shape.bandFreq = 1.52f;
+        shape.bandPhase = 0.1123f * static_cast<float>(i);
+        shape.ringAmp = 0.5f;
+        shape.ringFreq = 0.3f;
+        SceneObject& bubble = *renderer.object(index);
+        bubble.buildBlob(0.25f, 8, 8, shape, true);
+        setSurfaceSlot(bubble, 1, bloom);
+    }
+    shape.scaleX = 1.0f;
+    shape.bandAmp = shape.bandFreq = shape.ringAmp = shape.ringFreq = 0.0f;
+}
 
 SceneBubblesOfLife::Envelopes SceneBubblesOfLife::envelopesAt(float t) {
     Envelopes env;

@@ -57,4 +57,7 @@ public:
     int objectIndex[kEntries];
     int environment = -1;    // the inside-out sphere around everything
     Vec3 swarmCentre;        // of the last placement
+
+private:
+    void buildBubbles(const Surface& lit, const Surface& bloom);
 };

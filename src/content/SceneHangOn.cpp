@@ -346,9 +346,8 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
     const TextStack quarterStack = textStack(part, t, true);
     const TextStack fullStack = textStack(part, t, false);
     ScreenEffects* fx = engine->screenEffects;
-    const int work = fx != nullptr ? fx->workSlotBase : 0;
     // The halo needs two private slots after those the frame has taken.
-    const bool halo = fx != nullptr && work >= 0 && fx->validSlot(work + 1);
+    const bool halo = haloSlotsFree(fx);
 
     if (halo) {
         // Quarter-size picture of the text.
@@ -359,19 +358,9 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
         if (part == 0) drawSpriteRing(t);
         drawTextStack(font, quarterStack);
         if (part == 4) drawSpriteRing(t);
-        fx->grab(work + 1);
         stagetimer::mark("halo text");
         camera->restore();
-
-        // Its blurred copy.
-        camera->applySmall();
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        fx->blur(work + 1, 0.5f, 5, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-        fx->grab(work);
-        stagetimer::mark("halo blur");
-        camera->restore();
+        blurHalo(*fx, camera, 0.5f, 5, 0.0f);
     }
 
     // The sharp picture at full size, under the camera's projection for every part (the
@@ -380,19 +369,11 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     camera->apply();
-    if (fx != nullptr && part == 0) fx->useSmallTextures = 0;
     if (hasSpriteRing(part)) drawSpriteRing(t);
     if (part == 3) drawRockingImage(t);
     drawTextStack(font, fullStack);
     stagetimer::mark("text");
 
-    if (halo) {
-        // The blurred copy added over it.
-        glDisable(GL_DEPTH_TEST);
-        fx->useSmallTextures = 1;
-        fx->drawGrab(work, Blend::Additive);
-        fx->useSmallTextures = 0;
-        stagetimer::mark("halo add");
-    }
+    if (halo) addHalo(*fx);
     camera->restore();
 }

@@ -82,11 +82,39 @@ LightSettings shadowSpotLight(const Vec3& ambient, const Vec3& diffuse, float sp
     return light;
 }
 
+bool haloSlotsFree(const ScreenEffects* effects) {
+    if (effects == nullptr) return false;
+    const int base = effects->workSlotBase;
+    return base >= 0 && effects->validSlot(base) && effects->validSlot(base + 1);
+}
+
+void blurHalo(ScreenEffects& effects, Camera* camera, float progress, int passes, float fadeOut) {
+    const int base = effects.workSlotBase;
+    effects.useSmallTextures = 1;
+    effects.grab(base + 1);
+    camera->applySmall();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    effects.blur(base + 1, progress, passes, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, fadeOut);
+    effects.grab(base);
+    stagetimer::mark("halo blur");
+    camera->restore();
+    effects.useSmallTextures = 0;
+}
+
+void addHalo(ScreenEffects& effects) {
+    glDisable(GL_DEPTH_TEST);
+    effects.useSmallTextures = 1;
+    effects.drawGrab(effects.workSlotBase, Blend::Additive);
+    effects.useSmallTextures = 0;
+    stagetimer::mark("halo add");
+}
+
 void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects* effects,
                          float blurProgress, int blurPasses, float blurFadeOut) {
-    const int b = effects != nullptr ? effects->workSlotBase : 0;
     // The halo needs both working slots: a frame whose bank is too small draws without it.
-    const bool halo = effects != nullptr && effects->validSlot(b) && effects->validSlot(b + 1);
+    const bool halo = haloSlotsFree(effects);
 
     stagetimer::mark("animation");
     // The halo source: surface slot 1, drawn directly at quarter size.
@@ -95,19 +123,7 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHT0);
     renderer.drawHaloSource(camera, effects);
-    if (halo) {
-        effects->useSmallTextures = 1;
-        effects->grab(b + 1);
-        camera->applySmall();
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        effects->blur(b + 1, blurProgress, blurPasses, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f,
-                      blurFadeOut);
-        effects->grab(b);
-        stagetimer::mark("halo blur");
-        camera->restore();
-        effects->useSmallTextures = 0;
-    }
+    if (halo) blurHalo(*effects, camera, blurProgress, blurPasses, blurFadeOut);
 
     // The picture itself with surface slot 0, shadows composited through the screen effects
     // (drawn directly without them).
@@ -116,12 +132,8 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
 
     if (halo) {
         camera->apply();
-        effects->useSmallTextures = 1;
-        glDisable(GL_DEPTH_TEST);
-        effects->drawGrab(b, Blend::Additive);
-        stagetimer::mark("halo add");
+        addHalo(*effects);
         camera->restore();
-        effects->useSmallTextures = 0;
     }
 }
 

@@ -49,6 +49,15 @@ void setSurfaceSlot(SceneObject& o, int slot, const Surface& s);
 LightSettings shadowSpotLight(const Vec3& ambient, const Vec3& diffuse, float spotExponent,
                               float linearAttenuation);
 
+// Whether the working slots of a halo (workSlotBase and the one after it) are in the bank.
+bool haloSlotsFree(const ScreenEffects* effects);
+// The halo from the quarter-size picture now in the frame buffer: grabbed into working slot
+// base + 1, blurred at the small viewport (blur(progress, passes, spread 0.1 x 0.1, brightness
+// 1, no tint, fadeOut)) and grabbed into slot base.
+void blurHalo(ScreenEffects& effects, Camera* camera, float progress, int passes, float fadeOut);
+// The blurred halo added over the full-size picture in the current viewport.
+void addHalo(ScreenEffects& effects);
+
 // The picture of a frame with a halo: surface slot 1 of every object drawn at quarter size,
 // blurred (blur(progress, passes, spread 0.1 x 0.1, brightness 1, no tint, fadeOut)), then
 // the lit, shadowed picture with surface slot 0 composited through the screen effects and the

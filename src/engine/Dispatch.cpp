@@ -189,70 +189,84 @@ int Engine::renderFrame() {
     if (plan.scenes.empty() || fx == nullptr) {
         clearColourAndDepth();
     } else {
-        const int n = static_cast<int>(plan.scenes.size());
         // The only layer needs no copy of its own: it is drawn from the frame buffer.
         const bool layerInPlace = plan.onlyLayerInFrameBuffer && fx->canPremultiplyInPlace();
-        for (int i = 0; i < n; ++i) {
-            fx->useSmallTextures = 0;
-            clearColourAndDepth();
-            stagetimer::setScene(plan.scenes[i]->name);
-            plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
-            stagetimer::mark("other drawing");
-            fx->useSmallTextures = 0;
-            if (!(layerInPlace && i == n - 1)) fx->grab(i);
-            stagetimer::mark("grab");
-            stagetimer::setScene("");
-        }
-        glDisable(GL_DEPTH_TEST);
-
-        for (size_t k = 0; k < plan.effects.size(); ++k) {
-            const EffectEntry& effect = *plan.effects[k].entry;
-            const int slotA = plan.effects[k].slotA;
-            const int slotB = plan.effects[k].slotB;
-            const float p = plan.effects[k].progress;
-            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-            fx->useSmallTextures = 0;
-            const std::vector<float>& q = effect.params;
-            auto param = [&q](size_t i, float fallback) { return i < q.size() ? q[i] : fallback; };
-            // A fade's first parameter: 1 replaces what is there, 0 adds to it.
-            const FadeBlend fade =
-                static_cast<int>(param(0, 0.0f)) == 1 ? FadeBlend::Replace : FadeBlend::Add;
-            switch (effect.kind) {
-            case EffectKind::Fade: fx->crossFade(p, slotA, slotB); break;
-            case EffectKind::FadeOn: fx->fadeGrab(slotA, p, fade); break;
-            case EffectKind::FadeOff: fx->fadeGrab(slotA, 1.0f - p, fade); break;
-            case EffectKind::Blur:
-                fx->blur(slotA, p, static_cast<int>(param(0, 5.0f)), param(1, 0.25f),
-                         param(2, 0.25f), param(3, 1.0f), param(4, 1.0f), param(5, 1.0f),
-                         param(6, 1.0f), param(7, 0.0f));
-                break;
-            case EffectKind::Unknown: break;
-            }
-            fx->grab(n + static_cast<int>(k));
-        }
-
-        stagetimer::mark("effects");
-        glDisable(GL_BLEND);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        if (layerInPlace) {
-            fx->premultiplyInPlace(plan.layerSlots[0]);
-        } else {
-            glClear(GL_COLOR_BUFFER_BIT);
-            for (int slot : plan.layerSlots) fx->drawGrab(slot, Blend::Alpha);
-        }
-        stagetimer::mark("layers");
+        drawScenes(plan, *fx, layerInPlace);
+        applyEffects(plan, *fx);
+        drawLayers(plan, *fx, layerInPlace);
     }
-
-    if (needsUpscale && fx != nullptr) {
-        fx->useSmallTextures = 0;
-        fx->grab(fx->slotCount - 1);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glViewport(0, 0, windowWidth, windowHeight);
-        fx->drawGrab(fx->slotCount - 1, Blend::Off);
-        stagetimer::mark("upscale");
-    }
+    if (needsUpscale && fx != nullptr) upscale(*fx);
     seekedThisFrame = false;
     return 1;
+}
+
+// Every active scene drawn into the frame buffer and copied into its slot.
+void Engine::drawScenes(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
+    const int n = static_cast<int>(plan.scenes.size());
+    for (int i = 0; i < n; ++i) {
+        fx.useSmallTextures = 0;
+        clearColourAndDepth();
+        stagetimer::setScene(plan.scenes[i]->name);
+        plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
+        stagetimer::mark("other drawing");
+        fx.useSmallTextures = 0;
+        if (!(layerInPlace && i == n - 1)) fx.grab(i);
+        stagetimer::mark("grab");
+        stagetimer::setScene("");
+    }
+    glDisable(GL_DEPTH_TEST);
+}
+
+// Each active effect turns the slots of its inputs into the slot after the scenes' ones.
+void Engine::applyEffects(const FramePlan& plan, ScreenEffects& fx) {
+    const int n = static_cast<int>(plan.scenes.size());
+    for (size_t k = 0; k < plan.effects.size(); ++k) {
+        const FramePlan::Effect& planned = plan.effects[k];
+        const float p = planned.progress;
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        fx.useSmallTextures = 0;
+        const std::vector<float>& q = planned.entry->params;
+        auto param = [&q](size_t i, float fallback) { return i < q.size() ? q[i] : fallback; };
+        // A fade's first parameter: 1 replaces what is there, 0 adds to it.
+        const FadeBlend fade =
+            static_cast<int>(param(0, 0.0f)) == 1 ? FadeBlend::Replace : FadeBlend::Add;
+        switch (planned.entry->kind) {
+        case EffectKind::Fade: fx.crossFade(p, planned.slotA, planned.slotB); break;
+        case EffectKind::FadeOn: fx.fadeGrab(planned.slotA, p, fade); break;
+        case EffectKind::FadeOff: fx.fadeGrab(planned.slotA, 1.0f - p, fade); break;
+        case EffectKind::Blur:
+            fx.blur(planned.slotA, p, static_cast<int>(param(0, 5.0f)), param(1, 0.25f),
+                    param(2, 0.25f), param(3, 1.0f), param(4, 1.0f), param(5, 1.0f),
+                    param(6, 1.0f), param(7, 0.0f));
+            break;
+        case EffectKind::Unknown: break;
+        }
+        fx.grab(n + static_cast<int>(k));
+    }
+    stagetimer::mark("effects");
+}
+
+// The visible slots over each other, bottom first.
+void Engine::drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
+    glDisable(GL_BLEND);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    if (layerInPlace) {
+        fx.premultiplyInPlace(plan.layerSlots[0]);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (int slot : plan.layerSlots) fx.drawGrab(slot, Blend::Alpha);
+    }
+    stagetimer::mark("layers");
+}
+
+// The render-size picture stretched to the window.
+void Engine::upscale(ScreenEffects& fx) {
+    fx.useSmallTextures = 0;
+    fx.grab(fx.slotCount - 1);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glViewport(0, 0, windowWidth, windowHeight);
+    fx.drawGrab(fx.slotCount - 1, Blend::Off);
+    stagetimer::mark("upscale");
 }

@@ -67,6 +67,10 @@ struct FramePlan {
 // size is kept exactly, else the largest not above it (which then becomes the render size).
 int powerOfTwoTextureSize(int renderSize, bool exactRenderSize);
 
+// The length of the production: the real-time run ends once the demo time is past it, offline
+// runs end before it unless told otherwise.
+const int kRunEndMs = 253000;
+
 // Where the demo clock comes from.
 enum class ClockSource {
     Stopwatch,  // no music: a millisecond stopwatch
@@ -172,6 +176,11 @@ public:
 
 protected:
     int readDemoTime();
+    // The steps of renderFrame.
+    void drawScenes(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace);
+    void applyEffects(const FramePlan& plan, ScreenEffects& fx);
+    void drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace);
+    void upscale(ScreenEffects& fx);
     // Deletes every scene, effect and camera, leaving an empty registry and timeline.
     void clearScore();
 };

@@ -71,90 +71,110 @@ bool parseInt(const std::string& text, int lo, int hi, int* out) {
 
 }  // namespace
 
+namespace {
+
+// Our options that take the next word as their value, with what that value is.
+const struct {
+    const char* option;
+    const char* what;
+} kValueOptions[] = {
+    {"--capture", "a folder"},  {"--video", "a file name"}, {"--size", "a size"},
+    {"--every", "a frame count"}, {"--from", "a time in ms"}, {"--to", "a time in ms"},
+    {"--fps", "a frame rate"},
+};
+
+const char* valueWanted(const std::string& option) {
+    for (const auto& v : kValueOptions)
+        if (option == v.option) return v.what;
+    return nullptr;
+}
+
+void takeValue(const std::string& a, const std::string& v, Options* o) {
+    if (a == "--capture" || a == "--video") {
+        if (v.empty()) o->error = a + " needs " + valueWanted(a);
+        (a == "--capture" ? o->captureDir : o->videoFile) = v;
+    } else if (a == "--size") {
+        if (!parseWindowSize(v, &o->windowWidth, &o->windowHeight)) {
+            char range[96];
+            std::snprintf(range, sizeof range, "from %dx%d to %dx%d", kMinWindowWidth,
+                          kMinWindowHeight, kMaxWindowWidth, kMaxWindowHeight);
+            o->error = "--size needs WIDTHxHEIGHT " + std::string(range) + ", not \"" + v + "\"";
+        }
+        o->sizeGiven = true;
+    } else if (a == "--every") {
+        if (!parseInt(v, 1, 1000000, &o->captureEvery))
+            o->error = "--every needs a frame count from 1 to 1000000, not \"" + v + "\"";
+    } else if (a == "--from" || a == "--to") {
+        int ms = 0;
+        if (!parseInt(v, 0, 10000000, &ms))
+            o->error = a + " needs a time in ms from 0 to 10000000, not \"" + v + "\"";
+        else
+            (a == "--from" ? o->fromMs : o->toMs) = ms;
+    } else if (a == "--fps") {
+        if (!parseInt(v, 1, 1000, &o->fps))
+            o->error = "--fps needs a frame rate from 1 to 1000, not \"" + v + "\"";
+    }
+}
+
+// Our options without a value; false for any other word.
+bool takeFlag(const std::string& a, Options* o) {
+    if (a == "--help" || a == "-h") {
+        o->help = true;
+    } else if (a == "--version") {
+        o->version = true;
+    } else if (a == "--print-score") {
+        o->printScore = true;
+    } else if (a == "--bench" || a == "--bench=json" || a == "--bench=stages") {
+        o->bench = true;
+        o->benchJson = a == "--bench=json";
+        o->benchStages = a == "--bench=stages";
+    } else if (a == "--desktop") {
+        o->desktop = true;
+    } else if (a == "--loop") {
+        o->loop = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Options that cannot go together.
+void checkCombinations(Options* o) {
+    const int offlineModes = !o->captureDir.empty() + !o->videoFile.empty() + o->bench;
+    if (offlineModes > 1)
+        o->error = "--capture, --video and --bench cannot be combined";
+    else if (o->captureEvery != 1 && o->captureDir.empty())
+        o->error = "--every goes with --capture";
+    else if (o->sizeGiven && o->desktop)
+        o->error = "--size and --desktop cannot be combined";
+    else if (offlineModes > 0 && (o->desktop || o->loop))
+        o->error = std::string(o->desktop ? "--desktop" : "--loop") + " is for the real-time run";
+    else if (o->toMs <= o->fromMs && offlineModes > 0)
+        o->error = "--to must be later than --from";
+}
+
+}  // namespace
+
 Options parseCommandLine(const std::vector<std::string>& args) {
     Options o;
     std::string text;
-    for (size_t i = 0; i < args.size(); ++i) {
+    for (size_t i = 0; i < args.size() && o.error.empty(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](const char* what) -> const std::string* {
-            if (i + 1 >= args.size()) {
+        if (const char* what = valueWanted(a)) {
+            if (i + 1 >= args.size())
                 o.error = a + " needs " + what;
-                return nullptr;
+            else
+                takeValue(a, args[++i], &o);
+        } else if (!takeFlag(a, &o)) {
+            if (a.size() > 2 && a[0] == '-' && a[1] == '-' && !isDesignSwitchWord(a)) {
+                o.error = "unknown option " + a;
+            } else {
+                if (!text.empty()) text += ' ';
+                text += a;
             }
-            return &args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--print-score") {
-            o.printScore = true;
-        } else if (a == "--capture") {
-            if (const std::string* v = value("a folder")) {
-                if (v->empty()) o.error = "--capture needs a folder";
-                o.captureDir = *v;
-            }
-        } else if (a == "--video") {
-            if (const std::string* v = value("a file name")) {
-                if (v->empty()) o.error = "--video needs a file name";
-                o.videoFile = *v;
-            }
-        } else if (a == "--bench" || a == "--bench=json" || a == "--bench=stages") {
-            o.bench = true;
-            o.benchJson = a == "--bench=json";
-            o.benchStages = a == "--bench=stages";
-        } else if (a == "--size") {
-            if (const std::string* v = value("a size")) {
-                if (!parseWindowSize(*v, &o.windowWidth, &o.windowHeight)) {
-                    char range[96];
-                    std::snprintf(range, sizeof range, "from %dx%d to %dx%d", kMinWindowWidth,
-                                  kMinWindowHeight, kMaxWindowWidth, kMaxWindowHeight);
-                    o.error = "--size needs WIDTHxHEIGHT " + std::string(range) + ", not \"" +
-                              *v + "\"";
-                }
-                o.sizeGiven = true;
-            }
-        } else if (a == "--desktop") {
-            o.desktop = true;
-        } else if (a == "--loop") {
-            o.loop = true;
-        } else if (a == "--every") {
-            if (const std::string* v = value("a frame count")) {
-                if (!parseInt(*v, 1, 1000000, &o.captureEvery))
-                    o.error = "--every needs a frame count from 1 to 1000000, not \"" + *v + "\"";
-            }
-        } else if (a == "--from" || a == "--to") {
-            if (const std::string* v = value("a time in ms")) {
-                int ms = 0;
-                if (!parseInt(*v, 0, 10000000, &ms))
-                    o.error = a + " needs a time in ms from 0 to 10000000, not \"" + *v + "\"";
-                else
-                    (a == "--from" ? o.fromMs : o.toMs) = ms;
-            }
-        } else if (a == "--fps") {
-            if (const std::string* v = value("a frame rate")) {
-                if (!parseInt(*v, 1, 1000, &o.fps))
-                    o.error = "--fps needs a frame rate from 1 to 1000, not \"" + *v + "\"";
-            }
-        } else if (a.size() > 2 && a[0] == '-' && a[1] == '-' && !isDesignSwitchWord(a)) {
-            o.error = "unknown option " + a;
-        } else {
-            if (!text.empty()) text += ' ';
-            text += a;
         }
-        if (!o.error.empty()) break;
     }
-    const int offlineModes = !o.captureDir.empty() + !o.videoFile.empty() + o.bench;
-    if (o.error.empty() && offlineModes > 1)
-        o.error = "--capture, --video and --bench cannot be combined";
-    if (o.error.empty() && o.captureEvery != 1 && o.captureDir.empty())
-        o.error = "--every goes with --capture";
-    if (o.error.empty() && o.sizeGiven && o.desktop)
-        o.error = "--size and --desktop cannot be combined";
-    if (o.error.empty() && offlineModes > 0 && (o.desktop || o.loop))
-        o.error = std::string(o.desktop ? "--desktop" : "--loop") + " is for the real-time run";
-    if (o.error.empty() && o.toMs <= o.fromMs && offlineModes > 0)
-        o.error = "--to must be later than --from";
+    if (o.error.empty()) checkCombinations(&o);
     // --size wins over "-res:"; the switches are still read for their other words.
     const int width = o.windowWidth, height = o.windowHeight;
     parseWindowSwitches(text, &o);
@@ -168,7 +188,7 @@ Options parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-    return "Usage: verdanth [switches]\n"
+    return std::string("Usage: verdanth [switches]\n"
            "Plays the Verdanth production: 253 seconds of real-time graphics and music.\n"
            "\n"
            "Window switches (found anywhere in the command line):\n"
@@ -193,12 +213,14 @@ std::string usageText() {
            "                  per scene and the load time (--bench=json for JSON,\n"
            "                  --bench=stages adds the time of each stage of the frames)\n"
            "  --from MS       where the run starts (default 0); offline: its first frame\n"
-           "  --to MS         end of an offline run, exclusive (default 253000)\n"
+           "  --to MS         end of an offline run, exclusive (default ") +
+           std::to_string(kRunEndMs) + ")\n" +
+           std::string(
            "  --fps N         frames per second of an offline run (default 60)\n"
            "  --print-score   print the layer stack of every interval of the score\n"
            "  --help          this text\n"
            "  --version       the program's version\n"
            "\n"
            "Keys: cursor up/down seek +1.5 s / -1.5 s per frame held, right/left +0.1 s / -0.1 s,\n"
-           "p pauses and resumes, Escape quits.\n";
+           "p pauses and resumes, Escape quits.\n");
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/Engine.h"
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct Options {
     bool benchStages = false;  // ... with the time of every stage of the frames
     int captureEvery = 1;    // a capture writes every Nth frame it draws
     int fromMs = 0;          // also where the real-time run starts
-    int toMs = 253000;
+    int toMs = kRunEndMs;
     int fps = 60;
 
     std::string error;  // a message when the command line cannot be used

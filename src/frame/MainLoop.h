@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "engine/Engine.h"
+
 class Engine;
 class KeyboardState;
 
@@ -21,9 +23,6 @@ struct LoopHooks {
 };
 
 LoopHooks sdlLoopHooks();
-
-// Demo time after which the run ends.
-const int kRunEndMs = 253000;
 
 // One pass per frame: draw, swap, read keys, end past the run's end, seek and pause keys, one
 // event. Returns the exit status when the run ends (0 at every normal end); with maxFrames >= 0

@@ -11,7 +11,15 @@
 #include <csignal>
 #include <cstdio>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "content/Demo.h"
 #include "engine/Engine.h"
+#include "frame/FrameCapture.h"
+#include "frame/VideoEncoder.h"
 
 namespace {
 std::atomic<bool> stopRequested{false};
@@ -89,4 +97,162 @@ std::string progressLine(long long done, long long total, double elapsed) {
                       done, total);
     }
     return "[" + bar + "]" + tail;
+}
+
+std::unique_ptr<Demo> demoFor(const Options& o, int width, int height) {
+    return std::make_unique<Demo>(width, height, o.fullscreen, o.musicWanted);
+}
+
+void loadOffline(Demo& demo) {
+    demo.useFixedClock();
+    demo.loadContent();
+    installOfflineStopHandler();
+}
+
+OfflineRange rangeOf(const Options& o) {
+    OfflineRange range;
+    range.fromMs = o.fromMs;
+    range.toMs = o.toMs;
+    range.fps = o.fps;
+    return range;
+}
+
+namespace {
+
+// Where an offline run that writes puts its frames.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    // Before the production is loaded, and once it is; false (with *error) ends the run with
+    // status 1.
+    virtual bool prepare(std::string* /*error*/) { return true; }
+    virtual bool open(Demo& demo, std::string* error) = 0;
+    // Frame k of total at demo time t is in the back buffer; false (with *error) stops the run.
+    virtual bool write(Demo& demo, int k, long long total, int t, std::string* error) = 0;
+    // After the last frame (also after Ctrl-C); false with *error when the output failed.
+    virtual bool close(std::string* /*error*/) { return true; }
+    // What was written, for the closing line.
+    virtual std::string summary(int drawn) const = 0;
+};
+
+// The skeleton of every offline run that writes: load, draw the range frame by frame into the
+// sink, and say how it ended on report ("NAME: done, ..." or "interrupted").
+int writeOffline(const Options& o, const char* name, FILE* report, FrameSink& sink) {
+    std::string error;
+    if (!sink.prepare(&error)) {
+        std::fprintf(stderr, "verdanth: %s: %s\n", name, error.c_str());
+        return 1;
+    }
+    std::unique_ptr<Demo> demo = demoFor(o, o.windowWidth, o.windowHeight);
+    loadOffline(*demo);
+    if (!sink.open(*demo, &error)) {
+        std::fprintf(stderr, "verdanth: %s: %s\n", name, error.c_str());
+        return 1;
+    }
+    const OfflineRange range = rangeOf(o);
+    const long long total = offlineFrameCount(range);
+    bool failed = false;
+    const int drawn = runOffline(*demo, range, [&](int k, int t, double) {
+        failed = !sink.write(*demo, k, total, t, &error);
+        return !failed;
+    });
+    std::fprintf(report, "\n");
+    std::string closeError;
+    const bool closed = sink.close(&closeError);
+    if (failed || !closed) {
+        std::fprintf(stderr, "verdanth: %s stopped: %s\n", name,
+                     (failed ? error : closeError).c_str());
+        return 1;
+    }
+    std::fprintf(report, "%s: %s, %s\n", name, offlineStopRequested() ? "interrupted" : "done",
+                 sink.summary(drawn).c_str());
+    return offlineStopRequested() ? 130 : 0;
+}
+
+bool ensureFolder(const std::string& dir, std::string* error) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return true;
+        *error = dir + " is not a folder";
+        return false;
+    }
+    if (mkdir(dir.c_str(), 0777) != 0) {
+        *error = "cannot create " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// Every Nth frame as DIR/frame-NNNNNN.png, progress on standard output.
+class CaptureSink : public FrameSink {
+public:
+    CaptureSink(const std::string& folder, int every) : dir(folder), every(every) {}
+    bool prepare(std::string* error) override { return ensureFolder(dir, error); }
+    bool open(Demo&, std::string*) override { return true; }
+    bool write(Demo& demo, int k, long long total, int t, std::string* error) override {
+        if (k % every != 0) return true;
+        readBackBuffer(demo.windowWidth, demo.windowHeight, &pixels);
+        if (!writeRgbPng(captureFrameName(dir, k), demo.windowWidth, demo.windowHeight, pixels,
+                         error))
+            return false;
+        ++written;
+        std::printf("\rcapture: frame %d of %lld (%d ms)", k + 1, total, t);
+        std::fflush(stdout);
+        return true;
+    }
+    std::string summary(int drawn) const override {
+        std::string text = std::to_string(written) + " frames in " + dir;
+        if (every > 1)
+            text += " (every " + std::to_string(every) + "th of " + std::to_string(drawn) + " drawn)";
+        return text;
+    }
+
+private:
+    std::string dir;
+    int every;
+    int written = 0;
+    std::vector<uint8_t> pixels;
+};
+
+// Frames piped into ffmpeg with the music muxed in; progress on the error stream.
+class VideoSink : public FrameSink {
+public:
+    explicit VideoSink(const Options& o) : options(o) {}
+    bool open(Demo& demo, std::string* error) override {
+        // The music is muxed in only when it is what the production plays.
+        const std::string music = demo.musicPlaying ? Demo::kMusicFile : "";
+        begin = std::chrono::steady_clock::now();
+        return encoder.start(options.videoFile, demo.windowWidth, demo.windowHeight, options.fps,
+                             options.fromMs, music, error);
+    }
+    bool write(Demo& demo, int k, long long total, int, std::string* error) override {
+        readBackBuffer(demo.windowWidth, demo.windowHeight, &pixels);
+        if (!encoder.writeFrame(pixels, error)) return false;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        std::fprintf(stderr, "\r%s", progressLine(k + 1, total, elapsed).c_str());
+        return true;
+    }
+    bool close(std::string* error) override { return encoder.finish(error); }
+    std::string summary(int drawn) const override {
+        return std::to_string(drawn) + " frames in " + options.videoFile;
+    }
+
+private:
+    const Options& options;
+    VideoEncoder encoder;
+    std::vector<uint8_t> pixels;
+    std::chrono::steady_clock::time_point begin;
+};
+
+}  // namespace
+
+int runCapture(const Options& o) {
+    CaptureSink sink(o.captureDir, o.captureEvery);
+    return writeOffline(o, "capture", stdout, sink);
+}
+
+int runVideo(const Options& o) {
+    VideoSink sink(o);
+    return writeOffline(o, "video", stderr, sink);
 }

@@ -1,14 +1,19 @@
 #pragma once
+#include "engine/Engine.h"
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "frame/CommandLine.h"
+
+class Demo;
 class Engine;
 
 // A range of demo time rendered on the fixed-step clock: frame k at fromMs + floor(k*1000/fps).
 struct OfflineRange {
     int fromMs = 0;
-    int toMs = 253000;
+    int toMs = kRunEndMs;
     int fps = 60;
 };
 
@@ -34,3 +39,16 @@ FrameStats computeFrameStats(std::vector<double> frameMs);
 
 // One progress line: a bar, the percentage, the frame count and the time left.
 std::string progressLine(long long done, long long total, double elapsedSeconds);
+
+// The production as the command line asks for it, with a window of width x height.
+std::unique_ptr<Demo> demoFor(const Options& options, int width, int height);
+// The production loaded for an offline run: fixed-step clock, no audio device, the music only
+// feeding the spectrum; Ctrl-C stops the run after the current frame.
+void loadOffline(Demo& demo);
+OfflineRange rangeOf(const Options& options);
+
+// --capture and --video: the range drawn offline and written as PNG frames or into a video.
+// Each ends with a line saying it is done, or interrupted (status 130), or why it failed
+// (status 1).
+int runCapture(const Options& options);
+int runVideo(const Options& options);

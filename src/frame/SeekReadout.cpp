@@ -48,16 +48,11 @@ float SeekReadout::barPosition(int timeMs, int endMs, float width) {
     return share * width;
 }
 
-void SeekReadout::draw(Engine& engine, int timeMs, int endMs) {
-    const float w = static_cast<float>(engine.windowWidth);
-    const float h = static_cast<float>(engine.windowHeight);
-    // Sizes follow the window: readable on a small window, not shouting on a large one.
-    const float margin = std::max(10.0f, h / 40.0f);
-    const float textHeight = std::max(14.0f, h / 28.0f);
-    const float barHeight = std::max(3.0f, h / 200.0f);
-    const float barY = margin;
-    const float barLength = w - 2.0f * margin;
+namespace {
 
+// Window pixels, y up, with no texture, lighting, depth or culling in the way; every state is
+// saved first and given back by endOverlay.
+void beginOverlay(int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     GLint units = 1;
@@ -78,11 +73,11 @@ void SeekReadout::draw(Engine& engine, int timeMs, int endMs) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, w, 0.0, h, -1.0, 1.0);
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glViewport(0, 0, engine.windowWidth, engine.windowHeight);
+    glViewport(0, 0, width, height);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
@@ -91,7 +86,34 @@ void SeekReadout::draw(Engine& engine, int timeMs, int endMs) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
 
+void endOverlay() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+}  // namespace
+
+void SeekReadout::draw(Engine& engine, int timeMs, int endMs) {
+    const float w = static_cast<float>(engine.windowWidth);
+    const float h = static_cast<float>(engine.windowHeight);
+    // Sizes follow the window: readable on a small window, not shouting on a large one.
+    const float margin = std::max(10.0f, h / 40.0f);
+    const float textHeight = std::max(14.0f, h / 28.0f);
+    const float barHeight = std::max(3.0f, h / 200.0f);
+    const float barY = margin;
+    const float barLength = w - 2.0f * margin;
+
+    beginOverlay(engine.windowWidth, engine.windowHeight);
     // A dark band under the read-out keeps it legible on bright pictures.
     glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
     rectangle(0.0f, 0.0f, w, barY + barHeight + textHeight + 1.5f * margin);
@@ -106,36 +128,29 @@ void SeekReadout::draw(Engine& engine, int timeMs, int endMs) {
         const float x = margin + barPosition(boundary, endMs, barLength);
         rectangle(x - 1.0f, barY - barHeight, x + 1.0f, barY + 2.0f * barHeight);
     }
+    const float textY = barY + barHeight + margin * 0.5f + textHeight * 0.5f;
+    drawTexts(engine, timeMs, endMs, margin, textY, textHeight);
+    endOverlay();
+}
 
+void SeekReadout::drawTexts(Engine& engine, int timeMs, int endMs, float margin, float y,
+                            float textHeight) {
     BitmapFont* engineFont = engine.font();
-    if (engineFont != nullptr && engineFont->canDraw()) {
-        // A copy: the scenes' settings of the engine's font stay as they were.
-        BitmapFont font = *engineFont;
-        const float glyphWidth = textHeight * 0.7f;
-        const float advance = textHeight * 0.5f;
-        font.setMetrics(glyphWidth, textHeight, advance, textHeight);
-        font.setColourAlpha(1.0f, 1.0f, 1.0f, 1.0f);
-        const float textY = barY + barHeight + margin * 0.5f + textHeight * 0.5f;
-        // Lines run down the screen, which keeps the glyphs upright in these coordinates.
-        const Vec3 right(1.0f, 0.0f, 0.0f), up(0.0f, -1.0f, 0.0f);
-        font.setFrame(Vec3(margin + advance * 0.5f, textY, 0.0f), right, up);
-        font.setCursor(0, 0);
-        font.print(engine.sceneOnTop(timeMs));
-        const std::string time = timeText(timeMs, endMs);
-        const float timeWidth = advance * static_cast<float>(time.size());
-        font.setFrame(Vec3(w - margin - timeWidth + advance * 0.5f, textY, 0.0f), right, up);
-        font.setCursor(0, 0);
-        font.print(time);
-    }
-
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glMatrixMode(GL_TEXTURE);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopClientAttrib();
-    glPopAttrib();
+    if (engineFont == nullptr || !engineFont->canDraw()) return;
+    // A copy: the scenes' settings of the engine's font stay as they were.
+    BitmapFont font = *engineFont;
+    const float advance = textHeight * 0.5f;
+    font.setMetrics(textHeight * 0.7f, textHeight, advance, textHeight);
+    font.setColourAlpha(1.0f, 1.0f, 1.0f, 1.0f);
+    // Lines run down the screen, which keeps the glyphs upright in these coordinates.
+    const Vec3 right(1.0f, 0.0f, 0.0f), up(0.0f, -1.0f, 0.0f);
+    font.setFrame(Vec3(margin + advance * 0.5f, y, 0.0f), right, up);
+    font.setCursor(0, 0);
+    font.print(engine.sceneOnTop(timeMs));
+    const std::string time = timeText(timeMs, endMs);
+    const float timeWidth = advance * static_cast<float>(time.size());
+    const float w = static_cast<float>(engine.windowWidth);
+    font.setFrame(Vec3(w - margin - timeWidth + advance * 0.5f, y, 0.0f), right, up);
+    font.setCursor(0, 0);
+    font.print(time);
 }

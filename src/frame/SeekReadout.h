@@ -25,6 +25,9 @@ public:
     static float barPosition(int timeMs, int endMs, float width);
 
 private:
+    static void drawTexts(Engine& engine, int timeMs, int endMs, float margin, float y,
+                          float textHeight);
+
     bool seeked = false;
     unsigned lastSeekTicks = 0;
 };

@@ -186,13 +186,6 @@ std::vector<GlyphQuad> BitmapFont::layout(const std::string& text, bool centre,
 
 namespace {
 
-// One corner of a drawn glyph, as the vertex arrays take it.
-struct GlyphVertex {
-    float position[3];
-    float texCoord[2];
-    float colour[4];
-};
-
 // The rotation glRotatef(angleDegrees, axis) makes, applied to v; no turn about a zero axis.
 Vec3 rotated(const Vec3& v, float angleDegrees, const Vec3& axis) {
     const float length = axis.length();
@@ -217,7 +210,20 @@ void BitmapFont::draw(const std::vector<GlyphQuad>& quads, int copies, const Vec
                       const PerCharacter& perCharacter, float userValue, int blendMode) const {
     const bool separateBlend =
         glCaps.supportsBlendFuncSeparate && glBlendFuncSeparateEXT != nullptr;
+    setDrawingState(blendMode, separateBlend);
+    const std::vector<GlyphVertex>& vertices =
+        glyphVertices(quads, copies, step, perCharacter, userValue);
+    if (!vertices.empty()) {
+        drawGlyphs(vertices, blendMode, separateBlend);
+        // The colour the last character left current, as drawing it one by one would.
+        const GlyphVertex& last = vertices.back();
+        glColor4f(last.colour[0], last.colour[1], last.colour[2], last.colour[3]);
+    }
+    glDisable(GL_ALPHA_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
 
+void BitmapFont::setDrawingState(int blendMode, bool separateBlend) const {
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
@@ -240,7 +246,14 @@ void BitmapFont::draw(const std::vector<GlyphQuad>& quads, int copies, const Vec
     textures->bind(textureName);
     glColor4f(colour.x, colour.y, colour.z, alpha);
     glEnable(GL_COLOR_MATERIAL);
+}
 
+// Four corners per character, copy after copy: each corner placed in the character's pose and
+// coloured as the characters before it left the colour.
+const std::vector<GlyphVertex>& BitmapFont::glyphVertices(const std::vector<GlyphQuad>& quads,
+                                                          int copies, const Vec3& step,
+                                                          const PerCharacter& perCharacter,
+                                                          float userValue) const {
     // Every copy shows the same characters in the same poses.
     std::vector<GlyphPose>& poses = poseScratch;
     poses.assign(quads.size(), GlyphPose());
@@ -272,41 +285,37 @@ void BitmapFont::draw(const std::vector<GlyphQuad>& quads, int copies, const Vec
             }
         }
     }
+    return vertices;
+}
 
-    if (!vertices.empty()) {
-        const GLsizei stride = sizeof(GlyphVertex);
-        if (glClientActiveTextureARB != nullptr) glClientActiveTextureARB(GL_TEXTURE0_ARB);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnableClientState(GL_COLOR_ARRAY);
-        glVertexPointer(3, GL_FLOAT, stride, vertices[0].position);
-        glTexCoordPointer(2, GL_FLOAT, stride, vertices[0].texCoord);
-        glColorPointer(4, GL_FLOAT, stride, vertices[0].colour);
-        const GLsizei count = static_cast<GLsizei>(vertices.size());
-        if (separateBlend) {
-            glDrawArrays(GL_QUADS, 0, count);
-        } else {
-            // Colour and alpha of each character in two draws with their own blend functions,
-            // giving the result of the separate blend function above.
-            for (GLsizei first = 0; first < count; first += 4) {
-                glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-                if (blendMode == 0) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                glDrawArrays(GL_QUADS, first, 4);
-                glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
-                if (blendMode == 0) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-                glDrawArrays(GL_QUADS, first, 4);
-            }
+void BitmapFont::drawGlyphs(const std::vector<GlyphVertex>& vertices, int blendMode,
+                            bool separateBlend) const {
+    const GLsizei stride = sizeof(GlyphVertex);
+    if (glClientActiveTextureARB != nullptr) glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, vertices[0].position);
+    glTexCoordPointer(2, GL_FLOAT, stride, vertices[0].texCoord);
+    glColorPointer(4, GL_FLOAT, stride, vertices[0].colour);
+    const GLsizei count = static_cast<GLsizei>(vertices.size());
+    if (separateBlend) {
+        glDrawArrays(GL_QUADS, 0, count);
+    } else {
+        // Colour and alpha of each character in two draws with their own blend functions,
+        // giving the result of the separate blend function above.
+        for (GLsizei first = 0; first < count; first += 4) {
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+            if (blendMode == 0) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glDrawArrays(GL_QUADS, first, 4);
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+            if (blendMode == 0) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+            glDrawArrays(GL_QUADS, first, 4);
         }
-        glDisableClientState(GL_VERTEX_ARRAY);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glDisableClientState(GL_COLOR_ARRAY);
-        // The colour the last character left current, as drawing it one by one would.
-        const GlyphVertex& last = vertices.back();
-        glColor4f(last.colour[0], last.colour[1], last.colour[2], last.colour[3]);
     }
-
-    glDisable(GL_ALPHA_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
 }
 
 void BitmapFont::print(const std::string& text, bool centre, float columnShift,

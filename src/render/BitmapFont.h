@@ -63,6 +63,13 @@ struct GlyphPose {
     Vec3 axis{0.0f, 0.0f, 1.0f};
 };
 
+// One corner of a drawn glyph, as the vertex arrays take it.
+struct GlyphVertex {
+    float position[3];
+    float texCoord[2];
+    float colour[4];
+};
+
 class BitmapFont {
 public:
     // Asked once per drawn character: (userValue, column, line).
@@ -137,4 +144,12 @@ private:
     bool inGrid(int ch) const;
     void draw(const std::vector<GlyphQuad>& quads, int copies, const Vec3& step,
               const PerCharacter& perCharacter, float userValue, int blendMode) const;
+    void setDrawingState(int blendMode, bool separateBlend) const;
+    // Valid until the next drawing of any font.
+    const std::vector<GlyphVertex>& glyphVertices(const std::vector<GlyphQuad>& quads, int copies,
+                                                  const Vec3& step,
+                                                  const PerCharacter& perCharacter,
+                                                  float userValue) const;
+    void drawGlyphs(const std::vector<GlyphVertex>& vertices, int blendMode,
+                    bool separateBlend) const;
 };

@@ -14,6 +14,20 @@ void clearTo(float r, float g, float b, float a, GLbitfield buffers) {
     glClear(buffers);
 }
 
+// The camera's view at the small viewport or at full size.
+void applyCamera(Camera* camera, bool small) {
+    if (small)
+        camera->applySmall();
+    else
+        camera->apply();
+}
+
+// A pass draws one light at a time: it becomes OpenGL light 0, the others are switched off.
+void setupAsOnlyLight(SceneObject& light) {
+    int counter = 0;
+    light.setupLight(counter);
+}
+
 GLint integerState(GLenum what) {
     GLint value = 0;
     glGetIntegerv(what, &value);
@@ -202,8 +216,7 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
                           !anyChanged && !glIsEnabled(GL_ALPHA_TEST);
     for (SceneObject* light : lights) {
         if (!light->hasShadowMap()) continue;
-        int counter = 0;
-        light->setupLight(counter);
+        setupAsOnlyLight(*light);
         light->beginShadowMapRender();
         if (!skipObjects && !keepMaps) drawAll(kPassLit, true, true);
         light->endShadowMapRender(!keepMaps);
@@ -244,7 +257,6 @@ void ObjectRenderer::directLitPass(bool skipObjects) {
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnable(GL_COLOR_MATERIAL);
     for (SceneObject* light : lights) {
-        int counter = 0;
         if (light->hasShadowMap()) {
             if (selectTextureUnit(1)) {
                 glEnable(GL_TEXTURE_2D);
@@ -252,7 +264,7 @@ void ObjectRenderer::directLitPass(bool skipObjects) {
             }
             if (selectTextureUnit(2)) light->beginTextureProjection();
             selectTextureUnit(0);
-            light->setupLight(counter);
+            setupAsOnlyLight(*light);
             if (!skipObjects) {
                 setPassLight(*light);
                 drawAll(kPassLitProjected, true, false);
@@ -267,7 +279,7 @@ void ObjectRenderer::directLitPass(bool skipObjects) {
             }
             selectTextureUnit(0);
         } else {
-            light->setupLight(counter);
+            setupAsOnlyLight(*light);
             if (!skipObjects && !objects.empty()) {
                 setPassLight(*light);
                 drawAll(kPassLit, true, false);
@@ -296,8 +308,7 @@ void ObjectRenderer::projectedLitPass(bool skipObjects) {
             light->beginTextureProjection();
         }
         selectTextureUnit(0);
-        int counter = 0;
-        light->setupLight(counter);
+        setupAsOnlyLight(*light);
         if (!skipObjects) {
             setPassLight(*light);
             drawAll(kPassLitProjected, false, false);
@@ -379,30 +390,32 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     if (!skipObjects)
         for (auto& o : objects) o->currentSurface = surfaceIndex;
 
-    if (!composited || !effects) {
-        if (smallLitPass)
-            camera->applySmall();
-        else
-            camera->apply();
-        shadowMapPass(skipObjects);
-        stagetimer::mark("direct shadow maps");
-        ambientPass(skipObjects);
-        stagetimer::mark("direct ambient");
-        directLitPass(skipObjects);
-        stagetimer::mark("direct lit");
-        camera->restore();
-        return;
-    }
+    if (composited && effects)
+        compositedFrame(camera, skipObjects, *effects, smallShadowPass, smallLitPass,
+                        smallAmbientPass);
+    else
+        directFrame(camera, skipObjects, smallLitPass);
+}
 
-    ScreenEffects& fx = *effects;
+void ObjectRenderer::directFrame(Camera* camera, bool skipObjects, bool small) {
+    applyCamera(camera, small);
+    shadowMapPass(skipObjects);
+    stagetimer::mark("direct shadow maps");
+    ambientPass(skipObjects);
+    stagetimer::mark("direct ambient");
+    directLitPass(skipObjects);
+    stagetimer::mark("direct lit");
+    camera->restore();
+}
+
+void ObjectRenderer::compositedFrame(Camera* camera, bool skipObjects, ScreenEffects& fx,
+                                     bool smallShadowPass, bool smallLitPass,
+                                     bool smallAmbientPass) {
     const int base = fx.workSlotBase;
     const bool smallMasks = smallShadowPass || smallLitPass;
 
     fx.useSmallTextures = smallMasks ? 1 : 0;
-    if (smallMasks)
-        camera->applySmall();
-    else
-        camera->apply();
+    applyCamera(camera, smallMasks);
     const int masks = shadowMaskPasses(skipObjects, fx);
     stagetimer::mark("shadow masks");
     camera->restore();
@@ -411,10 +424,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     const int litSlot = ambientSlot + 1;
 
     fx.useSmallTextures = smallAmbientPass ? 1 : 0;
-    if (smallAmbientPass)
-        camera->applySmall();
-    else
-        camera->apply();
+    applyCamera(camera, smallAmbientPass);
     clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ambientPass(skipObjects);
     fx.grab(ambientSlot);
@@ -422,10 +432,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     camera->restore();
 
     fx.useSmallTextures = smallLitPass ? 1 : 0;
-    if (smallLitPass)
-        camera->applySmall();
-    else
-        camera->apply();
+    applyCamera(camera, smallLitPass);
     clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     projectedLitPass(skipObjects);
     fx.grab(litSlot);

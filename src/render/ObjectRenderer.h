@@ -82,6 +82,9 @@ private:
         }
     };
     ShadowMapSource shadowMapSource() const;
+    void directFrame(Camera* camera, bool skipObjects, bool small);
+    void compositedFrame(Camera* camera, bool skipObjects, ScreenEffects& fx, bool smallShadowPass,
+                         bool smallLitPass, bool smallAmbientPass);
     void shadowMapPass(bool skipObjects);
     void ambientPass(bool skipObjects);
     void directLitPass(bool skipObjects);

@@ -426,7 +426,6 @@ const TriangleArrays& SceneObject::triangleVertices(const Surface& s, int passTy
 void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
     if (faces.empty() || !visible) return;
     const Surface& s = surface();
-    const int units = usedUnits(s);
 
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -439,10 +438,39 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
         glRotatef(rotation.z * kRadToDeg, 0.0f, 0.0f, 1.0f);
         glScalef(scale.x, scale.y, scale.z);
     }
-
     setMaterial(s);
+    // A surface whose first unit modulates and adds is drawn twice in the additive passes.
+    const bool twice = bindSurfaceUnits(s, passType, alternateUnits) && passType < kPassAmbient;
+    glBlendFunc(GL_SRC_ALPHA, passType < kPassAmbient ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
 
-    int drawCount = 1;
+    // The light's position and axis brought into the object's frame for the facing test.
+    const TriangleArrays& triangles =
+        triangleVertices(s, passType, rotatePart(worldMatrix, passLightPosition),
+                         rotatePart(worldMatrix, passLightDirection));
+    for (int k = 0; k < (twice ? 2 : 1); ++k) {
+        if (s.unitMode[0] == kUnitModulateAndAdd) {
+            if (k == 0) {
+                glDisable(GL_TEXTURE_2D);
+            } else {
+                glEnable(GL_TEXTURE_2D);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            }
+        }
+        drawTriangles(triangles);
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    resetUnits(s, alternateUnits);
+}
+
+// Each texture unit the surface uses, set up for the pass: its texture (or reflected cube map)
+// and environment, repeat on the first unit and a clear border on the others. The ambient and
+// black passes leave the further units off; the black pass keeps unit 0's texture as the
+// caller bound it. Returns whether a unit modulates and adds (a second, additive draw).
+bool SceneObject::bindSurfaceUnits(const Surface& s, int passType, bool alternateUnits) {
+    const int units = usedUnits(s);
+    bool modulateAndAdd = false;
     if (units == 0) {
         selectTextureUnit(0);
         glDisable(GL_TEXTURE_2D);
@@ -455,7 +483,6 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
         } else if ((passType == kPassAmbient || passType == kPassBlack) && i > 0) {
             glDisable(GL_TEXTURE_2D);
         } else if (passType == kPassBlack) {
-            // The shadow mask keeps whatever texture the caller bound on unit 0.
             glEnable(GL_TEXTURE_2D);
         } else {
             if (s.unitCubeMap[i]) {
@@ -469,7 +496,7 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
             case kUnitAdd: glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD); break;
             case kUnitModulateAndAdd:
                 glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-                drawCount = 2;
+                modulateAndAdd = true;
                 break;
             case kUnitBlend: glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND); break;
             default: break;
@@ -482,39 +509,19 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
         }
     }
     if (units > 0) glEnable(GL_NORMALIZE);
-
     selectTextureUnit(0);
-    if (passType < kPassAmbient) {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    } else {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        drawCount = 1;
-    }
+    return modulateAndAdd;
+}
 
-    // The light's position and axis brought into the object's frame for the facing test.
-    const TriangleArrays& triangles =
-        triangleVertices(s, passType, rotatePart(worldMatrix, passLightPosition),
-                         rotatePart(worldMatrix, passLightDirection));
-    for (int k = 0; k < drawCount; ++k) {
-        if (s.unitMode[0] == kUnitModulateAndAdd) {
-            if (k == 0) {
-                glDisable(GL_TEXTURE_2D);
-            } else {
-                glEnable(GL_TEXTURE_2D);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-            }
-        }
-        drawTriangles(triangles);
-    }
-
-    // Clean-up: texture units back to what the next object and the passes start from.
-    for (int i = 0; i < units; ++i) {
+// The texture units back to what the next object and the passes start from: unit 0 with 2D
+// texturing and modulation, the surface's further units (and unit 3) off and adding, the third
+// unit's matrix back to identity.
+void SceneObject::resetUnits(const Surface& s, bool alternateUnits) {
+    for (int i = 0; i < usedUnits(s); ++i) {
         if (s.unitMode[i] != kUnitOff && s.unitCubeMap[i] &&
             selectTextureUnit(textureUnitFor(i, alternateUnits)))
             disableReflectionCubeMap();
     }
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
     selectTextureUnit(0);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -175,6 +175,8 @@ private:
     const TriangleArrays& triangleVertices(const Surface& s, int passType,
                                            const Vec3& lightPosition,
                                            const Vec3& lightDirection) const;
+    bool bindSurfaceUnits(const Surface& s, int passType, bool alternateUnits);
+    void resetUnits(const Surface& s, bool alternateUnits);
     void beginProjection(GLuint texture, bool compareDepth);
     void setThirdUnitTextureMatrix();
 };

@@ -4,6 +4,22 @@
 
 namespace {
 
+// Sampling of the bound 2D texture.
+void setFilter(GLint filter) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+void setWrap(GLint wrap) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+}
+
+void setClampLinear() {
+    setWrap(GL_CLAMP);
+    setFilter(GL_LINEAR);
+}
+
 void createSlotTextures(GLuint* names, int count, int width, int height) {
     if (count <= 0) return;
     glGenTextures(count, names);
@@ -11,10 +27,7 @@ void createSlotTextures(GLuint* names, int count, int width, int height) {
         glBindTexture(GL_TEXTURE_2D, names[i]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        setClampLinear();
     }
 }
 
@@ -49,16 +62,6 @@ void plainTexturingOnUnitZero() {
     glEnable(GL_TEXTURE_2D);
 }
 
-void setFilter(GLint filter) {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-}
-
-void setClampLinear() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    setFilter(GL_LINEAR);
-}
 
 }  // namespace
 
@@ -271,8 +274,7 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
     glEnable(GL_TEXTURE_2D);
 
     glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    setWrap(GL_CLAMP);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
 
     for (int i = 1; i <= passes; ++i) {
@@ -304,8 +306,7 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
             if (i == 1) {
                 glBindTexture(GL_TEXTURE_2D,
                               useSmallTextures ? smallBlurTextures[slot] : blurTextures[slot]);
-                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+                setWrap(GL_CLAMP);
             }
             if (useSmallTextures)
                 glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, smallGrabWidth, smallGrabHeight);
@@ -392,11 +393,8 @@ void ScreenEffects::drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* 
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-    const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    setWrap(repeat ? GL_REPEAT : GL_CLAMP);
+    setFilter(GL_LINEAR);
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
     if (colour != nullptr)
