@@ -3,7 +3,6 @@
 //   content_check images DIR       formats, sizes, seamless tiling, font glyph placement
 // Exit status: the number of bars missed (0 = all met).
 
-#include "resources/ImageFiles.h"
 #include "Analysis.h"
 #include "FontAtlas.h"
 #include "ImageChecks.h"
@@ -134,11 +133,7 @@ int checkImages(const std::string& dir) {
     }
     bar(same, "cube faces bill, black, pilkut: one square size", fmt("%.0f", faceSize));
 
-    struct Font {
-        const char* file;
-        tools::AtlasLayout layout;
-    } fonts[] = {{imagefiles::kShadowFont, tools::shadowFontLayout()}, {imagefiles::kPlainFont, tools::plainFontLayout()}};
-    for (const Font& f : fonts) {
+    for (const tools::FontAtlasFile& f : tools::engineFontAtlases()) {
         tools::Pixels px;
         std::string error;
         if (!tools::readPng(dir + "/" + f.file, &px, nullptr, &error) || px.channels != 4) {

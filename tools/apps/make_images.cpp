@@ -1,21 +1,17 @@
 // Writes every image of the texture table into the given folder.
 // Usage: make_images OUTPUT_DIR [FILE...]   (FILE names such as kallios.png limit the set)
 
+#include "ToolArgs.h"
 #include "Png.h"
 #include "TextRaster.h"
 #include "Textures.h"
 
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR [FILE...]\n", argv[0]);
-        return 2;
-    }
-    std::string dir = argv[1];
-    mkdir(dir.c_str(), 0755);
+    std::string dir;
+    if (!tools::outputFolder(argc, argv, " [FILE...]", &dir)) return 2;
     tools::TextRaster text;
     std::string error;
     if (!text.open(tools::kDefaultFontPath, &error)) {

@@ -1,6 +1,7 @@
 // Composes, synthesizes, masters and encodes the music track.
 // Usage: make_music OUTPUT_DIR   (writes OUTPUT_DIR/Qorvanel.ogg)
 
+#include "ToolArgs.h"
 #include "OggWriter.h"
 #include "Song.h"
 
@@ -8,15 +9,10 @@
 #include <ctime>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
-        return 2;
-    }
-    std::string dir = argv[1];
-    mkdir(dir.c_str(), 0755);
+    std::string dir;
+    if (!tools::outputFolder(argc, argv, "", &dir)) return 2;
     auto t0 = std::chrono::steady_clock::now();
     std::clock_t c0 = std::clock();
     tools::MasterReport report;

@@ -1,5 +1,7 @@
 #include "FontAtlas.h"
 
+#include "resources/ImageFiles.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -130,6 +132,10 @@ bool buildFontAtlas(const AtlasLayout& l, TextRaster& raster, AtlasResult* out) 
     out->image = std::move(img);
     out->pixelSize = chosen;
     return true;
+}
+
+std::vector<FontAtlasFile> engineFontAtlases() {
+    return {{imagefiles::kShadowFont, shadowFontLayout()}, {imagefiles::kPlainFont, plainFontLayout()}};
 }
 
 } // namespace tools

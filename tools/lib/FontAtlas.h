@@ -4,6 +4,8 @@
 #include "Image.h"
 #include "TextRaster.h"
 
+#include <vector>
+
 namespace tools {
 
 struct AtlasLayout {
@@ -32,6 +34,13 @@ struct AtlasLayout {
 // "basicOutputFont" (with the baked shadow) and "basicOutputFontNoShadow" (twice the size).
 AtlasLayout shadowFontLayout();
 AtlasLayout plainFontLayout();
+
+// The engine's two font atlases: the image file each is written to and its layout.
+struct FontAtlasFile {
+    const char* file;
+    AtlasLayout layout;
+};
+std::vector<FontAtlasFile> engineFontAtlases();
 
 struct AtlasResult {
     Image image;
