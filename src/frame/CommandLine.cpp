@@ -53,7 +53,7 @@ bool parseWindowSize(const std::string& text, int* width, int* height) {
 
 namespace {
 
-bool isDesignSwitchWord(const std::string& arg) {
+bool isWindowSwitchWord(const std::string& arg) {
     for (const char* word : {"-nomusic", "-music", "-fullscreen", "-res:"})
         if (arg.find(word) != std::string::npos) return true;
     return false;
@@ -166,7 +166,7 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             else
                 takeValue(a, args[++i], &o);
         } else if (!takeFlag(a, &o)) {
-            if (a.size() > 2 && a[0] == '-' && a[1] == '-' && !isDesignSwitchWord(a)) {
+            if (a.size() > 2 && a[0] == '-' && a[1] == '-' && !isWindowSwitchWord(a)) {
                 o.error = "unknown option " + a;
             } else {
                 if (!text.empty()) text += ' ';

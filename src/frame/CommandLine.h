@@ -45,7 +45,7 @@ bool parseWindowSize(const std::string& text, int* width, int* height);
 // Window size for a "-res:" width: the five listed widths, 512 x 384 for any other.
 void windowSizeFor(int requestedWidth, int* width, int* height);
 
-// Applies the window switches to the design's command-line text.
+// Applies the window switches found anywhere in the command-line text.
 void parseWindowSwitches(const std::string& text, Options* options);
 
 Options parseCommandLine(const std::vector<std::string>& args);
