@@ -10,7 +10,8 @@
 # Windows: by default WINDOW ms (3000) of each scene, starting 1 s after its first appearance
 # (a scene starts fresh in a window, so the growing scenes are younger than in a full run);
 # --full benches the whole production instead. --rounds: how many times each program runs each
-# window (default 2).
+# window (default 2). Every run's own table (growth, peak memory, load time) is kept in
+# build/bench-compare/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -48,6 +49,8 @@ else
 fi
 
 results=$(mktemp)
+runs=$PWD/build/bench-compare  # every run's whole table, kept until the next comparison
+rm -rf "$runs" && mkdir -p "$runs"
 trap 'rm -f "$results"' EXIT
 round=0
 while read -r from to; do
@@ -60,6 +63,7 @@ while read -r from to; do
       [ $side = new ] && program=$new
       # Scene rows end in six numbers (frames, mean, median, p95, worst, growth).
       (cd build && with_display "$program" --bench --from "$from" --to "$to" "-res:$res" 2>/dev/null) |
+        tee "$runs/$side-$from-$to-$r.txt" |
         awk -v side=$side -v w="$from-$to" 'NF >= 7 && $(NF-5) ~ /^[0-9]+$/ && $(NF-4) ~ /^[0-9.]+$/ {
           name = $1; for (i = 2; i <= NF - 6; i++) name = name " " $i
           print w "\t" name "\t" side "\t" $(NF-4) "\t" $(NF-2) }' >>"$results"

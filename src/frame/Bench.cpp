@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -36,16 +35,15 @@ long residentMemoryKiB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// What the benchmark keeps of one scene: its frame times, and the resident memory once it has
-// run for a while (2 s of its time on screen) and at its last frame, so that growth shows.
+// What the benchmark keeps of one scene: its frame times, and the resident memory it adds once
+// it has run for a while. A scene's first frames bring new drawing states, whose code the software
+// driver compiles and keeps, so memory added while any scene on screen is in its first 2 s is
+// charged to that start, not to the scenes running beside it; what a settled scene adds is growth.
 struct SceneBench {
     std::string name;
     std::vector<double> frameMs;
     int firstMs = 0;
-    long settledKiB = -1;
-    long lastKiB = 0;
-
-    long growthKiB() const { return settledKiB < 0 ? 0 : lastKiB - settledKiB; }
+    long growthKiB = 0;
 };
 
 struct BenchResult {
@@ -53,23 +51,28 @@ struct BenchResult {
     std::vector<SceneBench> scenes;  // in score order
     double loadMs = 0.0;
     long peakKiB = 0;
+    long lastKiB = -1;  // resident memory after the previous frame
 };
 
-// Every scene drawn in a frame is charged that frame's time.
+// Every scene drawn in a frame is charged that frame's time, and, when all of them have settled,
+// the memory the frame added.
 void chargeScenes(BenchResult& r, const FramePlan& plan, int t, double ms, long rss) {
-    std::set<std::string> seen;
+    std::vector<size_t> drawn;  // indices into r.scenes
+    bool settled = true;
     for (const Scene* scene : plan.scenes) {
-        if (!seen.insert(scene->name).second) continue;
         auto it = std::find_if(r.scenes.begin(), r.scenes.end(),
                                [&](const SceneBench& b) { return b.name == scene->name; });
-        if (it == r.scenes.end()) {
-            r.scenes.push_back(SceneBench{scene->name, {}, t, -1, 0});
-            it = r.scenes.end() - 1;
-        }
-        it->frameMs.push_back(ms);
-        if (it->settledKiB < 0 && t - it->firstMs >= 2000) it->settledKiB = rss;
-        it->lastKiB = rss;
+        if (it == r.scenes.end()) it = r.scenes.insert(it, SceneBench{scene->name, {}, t, 0});
+        const size_t index = static_cast<size_t>(it - r.scenes.begin());
+        if (std::find(drawn.begin(), drawn.end(), index) != drawn.end()) continue;
+        drawn.push_back(index);
+        settled = settled && t - it->firstMs >= 2000;
     }
+    for (size_t index : drawn) {
+        r.scenes[index].frameMs.push_back(ms);
+        if (settled && r.lastKiB >= 0) r.scenes[index].growthKiB += rss - r.lastKiB;
+    }
+    r.lastKiB = rss;
 }
 
 std::string jsonStats(const FrameStats& s) {
@@ -89,7 +92,7 @@ void printJson(FILE* out, const Options& o, const Demo& demo, const BenchResult&
     for (size_t i = 0; i < r.scenes.size(); ++i)
         std::fprintf(out, "    {\"name\": \"%s\", %s, \"memory_growth_kib\": %ld}%s\n",
                      r.scenes[i].name.c_str(), jsonStats(computeFrameStats(r.scenes[i].frameMs)).c_str(),
-                     r.scenes[i].growthKiB(), i + 1 < r.scenes.size() ? "," : "");
+                     r.scenes[i].growthKiB, i + 1 < r.scenes.size() ? "," : "");
     std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld,\n  \"load_ms\": %.1f\n}\n",
                  jsonStats(computeFrameStats(r.frameMs)).c_str(), r.peakKiB, r.loadMs);
 }
@@ -104,7 +107,7 @@ void printTable(const Options& o, const Demo& demo, const BenchResult& r, const 
                     s.median, s.p95, s.worst, grown.c_str());
     };
     for (const SceneBench& b : r.scenes)
-        row(b.name, computeFrameStats(b.frameMs), std::to_string(b.growthKiB()));
+        row(b.name, computeFrameStats(b.frameMs), std::to_string(b.growthKiB));
     row("whole run", computeFrameStats(r.frameMs), "");
     std::printf("peak memory: %.1f MiB\n", static_cast<double>(r.peakKiB) / 1024.0);
     std::printf("load: %.2f s from start to the first frame\n", r.loadMs / 1000.0);
