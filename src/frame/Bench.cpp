@@ -35,45 +35,12 @@ long residentMemoryKiB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// What the benchmark keeps of one scene: its frame times, and the resident memory it adds once
-// it has run for a while. A scene's first frames bring new drawing states, whose code the software
-// driver compiles and keeps, so memory added while any scene on screen is in its first 2 s is
-// charged to that start, not to the scenes running beside it; what a settled scene adds is growth.
-struct SceneBench {
-    std::string name;
-    std::vector<double> frameMs;
-    int firstMs = 0;
-    long growthKiB = 0;
-};
-
 struct BenchResult {
-    std::vector<double> frameMs;     // every frame
-    std::vector<SceneBench> scenes;  // in score order
+    std::vector<double> frameMs;  // every frame
+    BenchTally tally;
     double loadMs = 0.0;
     long peakKiB = 0;
-    long lastKiB = -1;  // resident memory after the previous frame
 };
-
-// Every scene drawn in a frame is charged that frame's time, and, when all of them have settled,
-// the memory the frame added.
-void chargeScenes(BenchResult& r, const FramePlan& plan, int t, double ms, long rss) {
-    std::vector<size_t> drawn;  // indices into r.scenes
-    bool settled = true;
-    for (const Scene* scene : plan.scenes) {
-        auto it = std::find_if(r.scenes.begin(), r.scenes.end(),
-                               [&](const SceneBench& b) { return b.name == scene->name; });
-        if (it == r.scenes.end()) it = r.scenes.insert(it, SceneBench{scene->name, {}, t, 0});
-        const size_t index = static_cast<size_t>(it - r.scenes.begin());
-        if (std::find(drawn.begin(), drawn.end(), index) != drawn.end()) continue;
-        drawn.push_back(index);
-        settled = settled && t - it->firstMs >= 2000;
-    }
-    for (size_t index : drawn) {
-        r.scenes[index].frameMs.push_back(ms);
-        if (settled && r.lastKiB >= 0) r.scenes[index].growthKiB += rss - r.lastKiB;
-    }
-    r.lastKiB = rss;
-}
 
 std::string jsonStats(const FrameStats& s) {
     char text[200];
@@ -89,10 +56,11 @@ void printJson(FILE* out, const Options& o, const Demo& demo, const BenchResult&
     std::fprintf(out, "{\n  \"width\": %d, \"height\": %d, \"fps\": %d, \"from_ms\": %d, "
                       "\"to_ms\": %d,\n  \"renderer\": \"%s\",\n  \"scenes\": [\n",
                  demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs, renderer);
-    for (size_t i = 0; i < r.scenes.size(); ++i)
+    const std::vector<SceneBench>& scenes = r.tally.scenes;
+    for (size_t i = 0; i < scenes.size(); ++i)
         std::fprintf(out, "    {\"name\": \"%s\", %s, \"memory_growth_kib\": %ld}%s\n",
-                     r.scenes[i].name.c_str(), jsonStats(computeFrameStats(r.scenes[i].frameMs)).c_str(),
-                     r.scenes[i].growthKiB, i + 1 < r.scenes.size() ? "," : "");
+                     scenes[i].name.c_str(), jsonStats(computeFrameStats(scenes[i].frameMs)).c_str(),
+                     scenes[i].growthKiB, i + 1 < scenes.size() ? "," : "");
     std::fprintf(out, "  ],\n  \"total\": {%s},\n  \"peak_memory_kib\": %ld,\n  \"load_ms\": %.1f\n}\n",
                  jsonStats(computeFrameStats(r.frameMs)).c_str(), r.peakKiB, r.loadMs);
 }
@@ -106,7 +74,7 @@ void printTable(const Options& o, const Demo& demo, const BenchResult& r, const 
         std::printf("%-34s %7d %9.2f %9.2f %9.2f %9.2f %11s\n", name.c_str(), s.frames, s.mean,
                     s.median, s.p95, s.worst, grown.c_str());
     };
-    for (const SceneBench& b : r.scenes)
+    for (const SceneBench& b : r.tally.scenes)
         row(b.name, computeFrameStats(b.frameMs), std::to_string(b.growthKiB));
     row("whole run", computeFrameStats(r.frameMs), "");
     std::printf("peak memory: %.1f MiB\n", static_cast<double>(r.peakKiB) / 1024.0);
@@ -120,6 +88,26 @@ void printTable(const Options& o, const Demo& demo, const BenchResult& r, const 
 }
 
 }  // namespace
+
+void BenchTally::charge(const std::vector<std::string>& sceneNames, int timeMs, double ms,
+                        long rssKiB) {
+    std::vector<size_t> drawn;  // indices into scenes, each once
+    bool settled = true;
+    for (const std::string& name : sceneNames) {
+        auto it = std::find_if(scenes.begin(), scenes.end(),
+                               [&](const SceneBench& b) { return b.name == name; });
+        if (it == scenes.end()) it = scenes.insert(it, SceneBench{name, {}, timeMs, 0});
+        const size_t index = static_cast<size_t>(it - scenes.begin());
+        if (std::find(drawn.begin(), drawn.end(), index) != drawn.end()) continue;
+        drawn.push_back(index);
+        settled = settled && timeMs - it->firstMs >= 2000;
+    }
+    for (size_t index : drawn) {
+        scenes[index].frameMs.push_back(ms);
+        if (settled && lastKiB >= 0) scenes[index].growthKiB += rssKiB - lastKiB;
+    }
+    lastKiB = rssKiB;
+}
 
 int runBench(const Options& o) {
     // With --bench=json standard output carries the JSON alone; the progress lines of loading
@@ -140,7 +128,9 @@ int runBench(const Options& o) {
                                 std::chrono::steady_clock::now() - processStart)
                                 .count();
         result.frameMs.push_back(ms);
-        chargeScenes(result, demo->planFrame(t), t, ms, residentMemoryKiB());
+        std::vector<std::string> names;
+        for (const Scene* scene : demo->planFrame(t).scenes) names.push_back(scene->name);
+        result.tally.charge(names, t, ms, residentMemoryKiB());
         return true;
     });
     result.peakKiB = peakMemoryKiB();
