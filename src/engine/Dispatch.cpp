@@ -264,8 +264,7 @@ void Engine::drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPl
 void Engine::upscale(ScreenEffects& fx) {
     fx.useSmallTextures = 0;
     fx.grab(fx.slotCount - 1);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // No clear first: the stretched picture covers the whole window with blending off.
     glViewport(0, 0, windowWidth, windowHeight);
     fx.drawGrab(fx.slotCount - 1, Blend::Off);
     stagetimer::mark("upscale");

@@ -110,6 +110,13 @@ bool ScreenEffects::texelPerPixel(bool small) const {
            viewport[3] == (small ? smallViewHeight : viewHeight);
 }
 
+bool ScreenEffects::viewportIsSlotArea() const {
+    const bool small = useSmallTextures != 0;
+    return texelPerPixel(small) && (small ? smallViewWidth == smallGrabWidth &&
+                                                smallViewHeight == smallGrabHeight
+                                          : viewWidth == grabWidth && viewHeight == grabHeight);
+}
+
 void ScreenEffects::fullScreenQuad(float du, float dv) const {
     glBegin(GL_QUADS);
     glTexCoord2f(du, dv);
@@ -277,10 +284,17 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
     setWrap(GL_CLAMP);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
 
+    // A pass that starts from black may let its first offset replace what is there instead of
+    // clearing: adding to zero and replacing give the same values. That holds where the
+    // viewport is exactly the area copied afterwards; a clear reaches the whole window, so
+    // skipping it spares the driver every tile outside the viewport.
+    const bool replaceFirst = separate && viewportIsSlotArea();
+
     for (int i = 1; i <= passes; ++i) {
         const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);
         const float dy = p * spreadY * static_cast<float>(i) / static_cast<float>(passes);
-        if (i < passes) {
+        const bool fromBlack = i < passes;
+        if (fromBlack && !replaceFirst) {
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT);
         }
@@ -290,7 +304,10 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
                 const float du = (static_cast<float>(k) * dx - dx / 2.0f) * uMax;
                 const float dv = (static_cast<float>(j) * dy - dy / 2.0f) * vMax;
                 if (separate) {
+                    const bool replace = fromBlack && replaceFirst && j == 0 && k == 0;
+                    if (replace) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ZERO, GL_ONE, GL_ZERO);
                     fullScreenQuad(du, dv);
+                    if (replace) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE);
                 } else {
                     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
                     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);

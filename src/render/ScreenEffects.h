@@ -80,6 +80,8 @@ private:
     // Whether a full-screen quad of a slot (small or full size) puts exactly one texel on each
     // pixel in the current viewport.
     bool texelPerPixel(bool small) const;
+    // Whether the viewport is the whole area a grab of the current size copies.
+    bool viewportIsSlotArea() const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
     static void applyBlend(Blend blend);
 };

@@ -80,6 +80,32 @@ TEST_F(ScreenEffectsTest, SinglePassBlurAddsOntoTheFrameWithoutClearing) {
     EXPECT_EQ(gltest::readPixel(256, 256).g, 255);
 }
 
+// Passes after the first start from black: whatever the frame held must not show through, in
+// any channel, whether the viewport is the slot's whole area or a part of it.
+TEST_F(ScreenEffectsTest, MultiPassBlurStartsFromBlackWhateverTheFrameHeld) {
+    for (int view : {512, 384}) {
+        ScreenEffects fx(512, 512, 128, 128, view, view, 128, 128, 2);
+        glViewport(0, 0, view, view);
+        std::vector<unsigned char> stripes(512 * 512 * 4);
+        for (size_t i = 0; i < stripes.size(); ++i)
+            stripes[i] = static_cast<unsigned char>((i / 4 % 512) / 8 % 2 ? 200 : 30 + i % 4 * 20);
+        glBindTexture(GL_TEXTURE_2D, fx.grabTextures[0]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE,
+                        stripes.data());
+        std::vector<unsigned char> pictures[2];
+        const float before[2][4] = {{0, 0, 0, 0}, {0.7f, 0.2f, 0.9f, 0.4f}};
+        for (int k = 0; k < 2; ++k) {
+            fill(before[k][0], before[k][1], before[k][2], before[k][3]);
+            fx.blur(0, 0.6f, 3, 0.05f, 0.05f, 1.5f, 0.1f, 0.2f, 0.3f, 0.0f);
+            pictures[k].resize(static_cast<size_t>(view) * view * 4);
+            glReadPixels(0, 0, view, view, GL_RGBA, GL_UNSIGNED_BYTE, pictures[k].data());
+        }
+        EXPECT_TRUE(pictures[0] == pictures[1]) << "viewport " << view;
+        EXPECT_GT(pictures[0][(view / 2 * view + view / 2) * 4], 0) << "viewport " << view;
+    }
+    glViewport(0, 0, 512, 512);
+}
+
 TEST_F(ScreenEffectsTest, CombineGrabsMultipliesOrInverts) {
     ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 3);
     fill(1.0f, 0.5f, 0.0f);
