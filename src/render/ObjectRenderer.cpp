@@ -28,6 +28,9 @@ void setupAsOnlyLight(SceneObject& light) {
     light.setupLight(counter);
 }
 
+// The shadow masks' softening.
+constexpr int kMaskBlurPasses = 5;
+
 GLint integerState(GLenum what) {
     GLint value = 0;
     glGetIntegerv(what, &value);
@@ -364,11 +367,14 @@ int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
             light->endShadowProjection();
             effects.grab(base + count + 2);
 
-            clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
+            const bool blurred = effects.validSlot(base + count + 2);
+            if (!(blurred && effects.blurStartsFromBlack(kMaskBlurPasses)))
+                clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
             glDisable(GL_DEPTH_TEST);
             glDepthMask(GL_FALSE);
-            if (effects.validSlot(base + count + 2))
-                effects.blur(base + count + 2, 0.3f, 5, 0.1f, 0.1f, 1.5f, 0.0f, 0.0f, 0.0f, 0.0f);
+            if (blurred)
+                effects.blur(base + count + 2, 0.3f, kMaskBlurPasses, 0.1f, 0.1f, 1.5f, 0.0f, 0.0f,
+                             0.0f, 0.0f);
             effects.grab(base + count + 1);
             glDepthMask(GL_TRUE);
         } else {

@@ -117,6 +117,10 @@ bool ScreenEffects::viewportIsSlotArea() const {
                                           : viewWidth == grabWidth && viewHeight == grabHeight);
 }
 
+bool ScreenEffects::blurStartsFromBlack(int passes) const {
+    return passes >= 2 && glCaps.supportsBlendFuncSeparate && viewportIsSlotArea();
+}
+
 void ScreenEffects::fullScreenQuad(float du, float dv) const {
     glBegin(GL_QUADS);
     glTexCoord2f(du, dv);
@@ -288,7 +292,7 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
     // clearing: adding to zero and replacing give the same values. That holds where the
     // viewport is exactly the area copied afterwards; a clear reaches the whole window, so
     // skipping it spares the driver every tile outside the viewport.
-    const bool replaceFirst = separate && viewportIsSlotArea();
+    const bool replaceFirst = blurStartsFromBlack(2);
 
     for (int i = 1; i <= passes; ++i) {
         const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);
