@@ -292,7 +292,7 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
     // clearing: adding to zero and replacing give the same values. That holds where the
     // viewport is exactly the area copied afterwards; a clear reaches the whole window, so
     // skipping it spares the driver every tile outside the viewport.
-    const bool replaceFirst = blurStartsFromBlack(2);
+    const bool replaceFirst = blurStartsFromBlack(passes);
 
     for (int i = 1; i <= passes; ++i) {
         const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);
