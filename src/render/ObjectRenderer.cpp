@@ -350,15 +350,23 @@ int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
     glEnable(GL_BLEND);
     const int base = effects.workSlotBase;
     int count = 0;
+    // Every mask sees the same surfaces from the same camera, and nothing between the masks
+    // writes depth (the black pass writes back the values already there), so the depth laid
+    // down for the first mask serves the others.
+    bool depthLaid = false;
     for (SceneObject* light : lights) {
         if (light->hasShadowMap()) {
             // Depth of the visible surfaces first, then black wherever the light reaches.
-            glDepthFunc(GL_LESS);
-            clearTo(1.0f, 1.0f, 1.0f, 1.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            clearTo(1.0f, 1.0f, 1.0f, 1.0f,
+                    depthLaid ? GL_COLOR_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             glEnable(GL_DEPTH_TEST);
-            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-            if (!skipObjects) drawAll(kPassBlack, true, false);
-            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            if (!depthLaid) {
+                glDepthFunc(GL_LESS);
+                glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+                if (!skipObjects) drawAll(kPassBlack, true, false);
+                glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+                depthLaid = true;
+            }
             glDepthFunc(GL_LEQUAL);
 
             selectTextureUnit(0);
@@ -437,9 +445,17 @@ void ObjectRenderer::compositedFrame(Camera* camera, bool skipObjects, ScreenEff
     stagetimer::mark("ambient");
     camera->restore();
 
+    // Drawn at the same size, the lit pass sees the surfaces the ambient pass has just laid
+    // down, from the same camera: the depth there is already the nearest surface. Equal depths
+    // pass, so the first light's last fragment at that depth still wins and leaves the same
+    // depth, and only the colour needs clearing. An alpha test, dropping other fragments in
+    // each pass, would tell the two apart.
+    const bool ambientDepthServes =
+        smallAmbientPass == smallLitPass && !glIsEnabled(GL_ALPHA_TEST);
     fx.useSmallTextures = smallLitPass ? 1 : 0;
     applyCamera(camera, smallLitPass);
-    clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearTo(0.0f, 0.0f, 0.0f, 0.0f,
+            ambientDepthServes ? GL_COLOR_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     projectedLitPass(skipObjects);
     fx.grab(litSlot);
     stagetimer::mark("lit");

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 using objtest::brightness;
 
@@ -35,7 +36,8 @@ protected:
         glDeleteTextures(1, &white);
     }
 
-    void buildScene() {
+    // Spot lights at the given places, all shadowing; light is the first.
+    void buildScene(const std::vector<Vec3>& spots = {Vec3(5, 5, 0)}) {
         renderer = std::make_unique<ObjectRenderer>();
         Surface floorSurface;
         floorSurface.colourScale = Vec3(0.8f, 0.8f, 0.8f);
@@ -64,10 +66,26 @@ protected:
         spot.spotCutoff = 90.0f;
         spot.castsShadows = true;
         spot.shadowMapSize = 256;
-        light = r.addLight(spot, 512, 512);
-        SceneObject& l = *r.object(light);
-        l.position = Vec3(5, 5, 0);
-        l.spotDirection = (Vec3(0, 0, 0) - l.position).normalized();
+        for (size_t k = 0; k < spots.size(); ++k) {
+            const int index = r.addLight(spot, 512, 512);
+            if (k == 0) light = index;
+            SceneObject& l = *r.object(index);
+            l.position = spots[k];
+            l.spotDirection = (Vec3(0, 0, 0) - l.position).normalized();
+        }
+    }
+
+    // One composited frame; returns the small slot's picture drawn over the whole window.
+    std::vector<unsigned char> slotAfterFrame(int slot) {
+        renderer->draw(camera.get(), false, true, 1, false, effects.get(), true, true, true);
+        renderer->draw(camera.get(), false, false, 0, true, effects.get(), true, false, false);
+        effects->useSmallTextures = 1;
+        glViewport(0, 0, 512, 512);
+        effects->drawGrab(slot, Blend::Off);
+        effects->useSmallTextures = 0;
+        std::vector<unsigned char> pixels(512 * 512 * 4);
+        glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
     }
 
     // Light reaching the shadowed floor and the floor beside it, after one frame.
@@ -157,5 +175,26 @@ TEST_F(ShadowGl, ProjectedTextureColoursWhatTheLightReaches) {
     EXPECT_GT(lit.r, lit.g + 100);
     EXPECT_NEAR(lit.g, shadowed.g, 4);
     EXPECT_NEAR(lit.b, shadowed.b, 4);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The masks after the first are drawn against the depth laid down for the first. A light's
+// mask must come out the same whether it is the only shadowing light or the second one. The
+// floor is drawn first, and from this camera some floor the light reaches lies behind box faces
+// the mask leaves alone: only depth keeps that floor from showing through.
+TEST_F(ShadowGl, SecondLightsMaskIsTheMaskItHasAlone) {
+    camera->position = Vec3(0, 2, -6);
+    camera->lookAt(Vec3(0, -0.5f, 0));
+    const Vec3 overhead(2, 8, 2);
+    buildScene({overhead});
+    const std::vector<unsigned char> alone = slotAfterFrame(effects->workSlotBase + 1);
+    buildScene({Vec3(5, 5, 0), overhead});
+    const std::vector<unsigned char> second = slotAfterFrame(effects->workSlotBase + 2);
+
+    int reached = 0;
+    for (size_t i = 0; i < alone.size(); i += 4) reached += alone[i] < 128 ? 1 : 0;
+    EXPECT_GT(reached, 1000) << "the light reaches part of what the camera sees";
+    EXPECT_LT(reached, 512 * 512 - 1000) << "and not all of it";
+    EXPECT_TRUE(alone == second);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
