@@ -93,10 +93,7 @@ void blurHalo(ScreenEffects& effects, Camera* camera, float progress, int passes
     effects.useSmallTextures = 1;
     effects.grab(base + 1);
     camera->applySmall();
-    if (!effects.blurStartsFromBlack(passes)) {
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
+    effects.clearForBlur(passes);
     glDisable(GL_DEPTH_TEST);
     effects.blur(base + 1, progress, passes, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, fadeOut);
     effects.grab(base);

@@ -376,7 +376,9 @@ int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
             effects.grab(base + count + 2);
 
             const bool blurred = effects.validSlot(base + count + 2);
-            if (!(blurred && effects.blurStartsFromBlack(kMaskBlurPasses)))
+            if (blurred)
+                effects.clearForBlur(kMaskBlurPasses);
+            else
                 clearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT);
             glDisable(GL_DEPTH_TEST);
             glDepthMask(GL_FALSE);

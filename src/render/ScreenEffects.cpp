@@ -121,6 +121,12 @@ bool ScreenEffects::blurStartsFromBlack(int passes) const {
     return passes >= 2 && glCaps.supportsBlendFuncSeparate && viewportIsSlotArea();
 }
 
+void ScreenEffects::clearForBlur(int passes) const {
+    if (blurStartsFromBlack(passes)) return;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
 void ScreenEffects::fullScreenQuad(float du, float dv) const {
     glBegin(GL_QUADS);
     glTexCoord2f(du, dv);

@@ -48,9 +48,9 @@ public:
     void crossFade(float progress, int slotA, int slotB);
     void blur(int slot, float progress, int passes, float spreadX, float spreadY, float brightness,
               float red, float green, float blue, float fadeOut);
-    // Whether a blur of that many passes in the current viewport replaces everything it later
-    // copies, so that nothing needs clearing before it.
-    bool blurStartsFromBlack(int passes) const;
+    // The frame cleared to black before a blur of that many passes, unless the blur replaces
+    // everything it later copies in the current viewport anyway.
+    void clearForBlur(int passes) const;
     // Texel A x texel B (or (1 - B) x A with invert), optionally added to the frame buffer.
     void combineGrabs(int slotB, int slotA, bool invert, bool additive);
     // Any texture as a rectangle in the current matrices.
@@ -85,6 +85,9 @@ private:
     bool texelPerPixel(bool small) const;
     // Whether the viewport is the whole area a grab of the current size copies.
     bool viewportIsSlotArea() const;
+    // Whether a blur of that many passes in the current viewport replaces everything it later
+    // copies, so that nothing needs clearing before it.
+    bool blurStartsFromBlack(int passes) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
     static void applyBlend(Blend blend);
 };
