@@ -13,6 +13,8 @@ void probeGlCaps() {
     glCaps.supportsVertexProgram = GLEW_ARB_vertex_program != 0;
     glCaps.supportsFragmentProgram = GLEW_ARB_fragment_program != 0;
     glCaps.supportsTextureEnvCombine = GLEW_EXT_texture_env_combine != 0;
+    glCaps.supportsTextureEnvCombine4 =
+        GLEW_NV_texture_env_combine4 != 0 && GLEW_ARB_texture_env_crossbar != 0;
     glCaps.supportsMultitexture = GLEW_ARB_multitexture != 0;
     glCaps.maxTextureUnits = 1;
     if (glCaps.supportsMultitexture) {

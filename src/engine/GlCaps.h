@@ -3,6 +3,8 @@
 // of the renderer.
 struct GlCaps {
     bool supportsTextureEnvCombine = false;
+    // Four-argument combiners that may read any unit's texture.
+    bool supportsTextureEnvCombine4 = false;
     bool supportsMultitexture = false;
     bool supportsFragmentProgram = false;
     bool supportsVertexProgram = false;

@@ -383,8 +383,7 @@ int ObjectRenderer::shadowMaskPasses(bool skipObjects, ScreenEffects& effects) {
             glDisable(GL_DEPTH_TEST);
             glDepthMask(GL_FALSE);
             if (blurred)
-                effects.blur(base + count + 2, 0.3f, kMaskBlurPasses, 0.1f, 0.1f, 1.5f, 0.0f, 0.0f,
-                             0.0f, 0.0f);
+                effects.blurOpaque(base + count + 2, 0.3f, kMaskBlurPasses, 0.1f, 0.1f, 1.5f);
             effects.grab(base + count + 1);
             glDepthMask(GL_TRUE);
         } else {

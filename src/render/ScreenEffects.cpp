@@ -1,5 +1,8 @@
 #include "render/ScreenEffects.h"
 
+#include <cmath>
+#include <initializer_list>
+
 #include "engine/GlCaps.h"
 
 namespace {
@@ -62,6 +65,92 @@ void plainTexturingOnUnitZero() {
     glEnable(GL_TEXTURE_2D);
 }
 
+
+// --- Four blur offsets summed in one draw ---
+
+// One argument of a texture combiner: where it comes from and which part of it.
+struct CombinerArg {
+    GLenum source;
+    GLenum operand;
+};
+
+// A unit of the sum: RGB = rgb[0] x rgb[1] + rgb[2] x rgb[3], and likewise for the alpha.
+struct SumUnit {
+    CombinerArg rgb[4];
+    CombinerArg alpha[4];
+};
+
+constexpr CombinerArg kZero{GL_ZERO, GL_SRC_COLOR};
+constexpr CombinerArg kOne{GL_ZERO, GL_ONE_MINUS_SRC_COLOR};
+constexpr CombinerArg kPrevious{GL_PREVIOUS, GL_SRC_COLOR};
+constexpr CombinerArg kPreviousAlphaAsRgb{GL_PREVIOUS, GL_SRC_ALPHA};
+constexpr CombinerArg kZeroAlpha{GL_ZERO, GL_SRC_ALPHA};
+constexpr CombinerArg kOneAlpha{GL_ZERO, GL_ONE_MINUS_SRC_ALPHA};
+constexpr CombinerArg kPreviousAlpha{GL_PREVIOUS, GL_SRC_ALPHA};
+constexpr CombinerArg kWeight{GL_PRIMARY_COLOR, GL_SRC_ALPHA};
+constexpr CombinerArg sample(GLenum k) { return {GL_TEXTURE0_ARB + k, GL_SRC_COLOR}; }
+constexpr CombinerArg sampleAlpha(GLenum k) { return {GL_TEXTURE0_ARB + k, GL_SRC_ALPHA}; }
+
+// Unit k < 4 samples offset k. Blending adds, per offset, colour x alpha x weight to the colour
+// and alpha x weight to the alpha. A combiner multiplies only two factors, so the alpha lane of
+// units 0 to 3 works out its own sample's alpha x weight, and the next unit's RGB lane adds that
+// sample times it to the running sum. Units 4 to 6 add the four alpha x weight up as the alpha.
+constexpr SumUnit kSumUnits[] = {
+    {{kZero, kZero, kZero, kZero}, {sampleAlpha(0), kWeight, kZeroAlpha, kZeroAlpha}},
+    {{sample(0), kPreviousAlphaAsRgb, kZero, kZero},
+     {sampleAlpha(1), kWeight, kZeroAlpha, kZeroAlpha}},
+    {{sample(1), kPreviousAlphaAsRgb, kPrevious, kOne},
+     {sampleAlpha(2), kWeight, kZeroAlpha, kZeroAlpha}},
+    {{sample(2), kPreviousAlphaAsRgb, kPrevious, kOne},
+     {sampleAlpha(3), kWeight, kZeroAlpha, kZeroAlpha}},
+    {{sample(3), kPreviousAlphaAsRgb, kPrevious, kOne},
+     {sampleAlpha(0), kWeight, sampleAlpha(1), kWeight}},
+    {{kPrevious, kOne, kZero, kZero}, {kPreviousAlpha, kOneAlpha, sampleAlpha(2), kWeight}},
+    {{kPrevious, kOne, kZero, kZero}, {kPreviousAlpha, kOneAlpha, sampleAlpha(3), kWeight}},
+};
+constexpr int kSumUnitCount = static_cast<int>(sizeof(kSumUnits) / sizeof(kSumUnits[0]));
+
+// Saves every unit's texture state, then sets the sum's units up: a 2D texture through an
+// identity texture matrix, no generated coordinates, the combiners above.
+void beginOffsetSum() {
+    glPushAttrib(GL_TEXTURE_BIT);
+    glMatrixMode(GL_TEXTURE);
+    for (int unit = 0; unit < kSumUnitCount; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        glPushMatrix();
+        glLoadIdentity();
+        glDisable(GL_TEXTURE_CUBE_MAP);
+        for (GLenum coordinate : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                                  GL_TEXTURE_GEN_Q})
+            glDisable(coordinate);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE4_NV);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_ADD);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_ADD);
+        const SumUnit& u = kSumUnits[unit];
+        // The names of the four arguments' sources and operands follow each other.
+        for (int n = 0; n < 4; ++n) {
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB + n, u.rgb[n].source);
+            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB + n, u.rgb[n].operand);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA + n, u.alpha[n].source);
+            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA + n, u.alpha[n].operand);
+        }
+    }
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// Puts back what beginOffsetSum saved; unit 0 is active again.
+void endOffsetSum() {
+    glMatrixMode(GL_TEXTURE);
+    for (int unit = kSumUnitCount - 1; unit >= 0; --unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        glPopMatrix();
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
 
 }  // namespace
 
@@ -272,6 +361,79 @@ void ScreenEffects::crossFade(float progress, int slotA, int slotB) {
 
 void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spreadY,
                          float brightness, float red, float green, float blue, float fadeOut) {
+    blurPasses(slot, p, passes, spreadX, spreadY, brightness, red, green, blue, fadeOut, false);
+}
+
+void ScreenEffects::blurOpaque(int slot, float p, int passes, float spreadX, float spreadY,
+                               float brightness) {
+    blurPasses(slot, p, passes, spreadX, spreadY, brightness, 0.0f, 0.0f, 0.0f, 0.0f,
+               canSumOffsetsInOneDraw());
+}
+
+bool ScreenEffects::canSumOffsetsInOneDraw() {
+    return glCaps.supportsBlendFuncSeparate && glCaps.supportsTextureEnvCombine4 &&
+           glCaps.maxTextureUnits >= kSumUnitCount;
+}
+
+void ScreenEffects::blendOffsets(const float du[4], const float dv[4], float red, float green,
+                                 float blue, float weight, bool replace) const {
+    if (!glCaps.supportsBlendFuncSeparate) {
+        // Colour and alpha each in their own draw.
+        for (int k = 0; k < 4; ++k) {
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+            glColor4f(red, green, blue, weight * 0.333333f);
+            fullScreenQuad(du[k], dv[k]);
+            glBlendFunc(GL_ONE, GL_ONE);
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+            glColor4f(0.0f, 0.0f, 0.0f, weight);
+            fullScreenQuad(du[k], dv[k]);
+        }
+        return;
+    }
+    glColor4f(red, green, blue, weight);
+    for (int k = 0; k < 4; ++k) {
+        const bool replaceHere = replace && k == 0;
+        if (replaceHere) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ZERO, GL_ONE, GL_ZERO);
+        fullScreenQuad(du[k], dv[k]);
+        if (replaceHere) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE);
+    }
+}
+
+void ScreenEffects::sumOffsets(GLuint source, const float du[4], const float dv[4],
+                               float weight, bool replace) const {
+    // Blending takes each offset's weight as an 8-bit alpha; the sum uses that same value, so
+    // that only the rounding of the products differs.
+    const float clamped = weight < 0.0f ? 0.0f : weight > 1.0f ? 1.0f : weight;
+    const float weight8 = std::floor(clamped * 255.0f + 0.5f) / 255.0f;
+    // Units past the fourth read the samples of the first four, but a unit only combines while
+    // it has a complete texture of its own.
+    for (int unit = kSumUnitCount - 1; unit >= 0; --unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        glBindTexture(GL_TEXTURE_2D, source);
+    }
+    if (replace) {
+        glDisable(GL_BLEND);
+    } else {
+        glEnable(GL_BLEND);
+        glBlendFuncSeparateEXT(GL_ONE, GL_ONE, GL_ONE, GL_ONE);
+    }
+    glColor4f(weight8, weight8, weight8, weight8);
+    const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f}, y[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
+    const float u[4] = {0.0f, uMax, uMax, 0.0f}, v[4] = {0.0f, 0.0f, vMax, vMax};
+    glBegin(GL_QUADS);
+    for (int c = 0; c < 4; ++c) {
+        for (int k = 0; k < 4; ++k)
+            glMultiTexCoord2fARB(GL_TEXTURE0_ARB + k, u[c] + du[k], v[c] + dv[k]);
+        glVertex3f(x[c], y[c], -1.0f);
+    }
+    glEnd();
+    glEnable(GL_BLEND);
+}
+
+void ScreenEffects::blurPasses(int slot, float p, int passes, float spreadX, float spreadY,
+                               float brightness, float red, float green, float blue,
+                               float fadeOut, bool oneDrawPerPass) {
     if (!validSlot(slot)) return;
     pushIdentity();
     glDisable(GL_ALPHA_TEST);
@@ -300,6 +462,9 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
     // skipping it spares the driver every tile outside the viewport.
     const bool replaceFirst = blurStartsFromBlack(passes);
 
+    GLuint source = slotTexture(slot);
+    if (oneDrawPerPass) beginOffsetSum();
+
     for (int i = 1; i <= passes; ++i) {
         const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);
         const float dy = p * spreadY * static_cast<float>(i) / static_cast<float>(passes);
@@ -308,31 +473,20 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT);
         }
-        if (separate) glColor4f(cr, cg, cb, a);
+        float du[4], dv[4];
         for (int j = 0; j < 2; ++j)
             for (int k = 0; k < 2; ++k) {
-                const float du = (static_cast<float>(k) * dx - dx / 2.0f) * uMax;
-                const float dv = (static_cast<float>(j) * dy - dy / 2.0f) * vMax;
-                if (separate) {
-                    const bool replace = fromBlack && replaceFirst && j == 0 && k == 0;
-                    if (replace) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ZERO, GL_ONE, GL_ZERO);
-                    fullScreenQuad(du, dv);
-                    if (replace) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE);
-                } else {
-                    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-                    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-                    glColor4f(cr, cg, cb, a * 0.333333f);
-                    fullScreenQuad(du, dv);
-                    glBlendFunc(GL_ONE, GL_ONE);
-                    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
-                    glColor4f(0.0f, 0.0f, 0.0f, a);
-                    fullScreenQuad(du, dv);
-                }
+                du[j * 2 + k] = (static_cast<float>(k) * dx - dx / 2.0f) * uMax;
+                dv[j * 2 + k] = (static_cast<float>(j) * dy - dy / 2.0f) * vMax;
             }
+        if (oneDrawPerPass)
+            sumOffsets(source, du, dv, a, fromBlack && replaceFirst);
+        else
+            blendOffsets(du, dv, cr, cg, cb, a, fromBlack && replaceFirst);
         if (i < passes) {
             if (i == 1) {
-                glBindTexture(GL_TEXTURE_2D,
-                              useSmallTextures ? smallBlurTextures[slot] : blurTextures[slot]);
+                source = useSmallTextures ? smallBlurTextures[slot] : blurTextures[slot];
+                glBindTexture(GL_TEXTURE_2D, source);
                 setWrap(GL_CLAMP);
             }
             if (useSmallTextures)
@@ -341,6 +495,8 @@ void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spr
                 glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, grabWidth, grabHeight);
         }
     }
+
+    if (oneDrawPerPass) endOffsetSum();
 
     copyNames(grabTexturesCopy, grabTextures, slotCount);
     copyNames(blurTexturesCopy, blurTextures, slotCount);

@@ -48,6 +48,12 @@ public:
     void crossFade(float progress, int slotA, int slotB);
     void blur(int slot, float progress, int passes, float spreadX, float spreadY, float brightness,
               float red, float green, float blue, float fadeOut);
+    // The same blur, uncoloured and unfaded, of a slot whose texels are all opaque (a shadow
+    // mask). Where the driver can, each pass samples its four offsets in one draw instead of
+    // blending four: the sum is rounded once instead of four times, so a value may differ from
+    // blur's by a rounding step or two.
+    void blurOpaque(int slot, float progress, int passes, float spreadX, float spreadY,
+                    float brightness);
     // The frame cleared to black before a blur of that many passes, unless the blur replaces
     // everything it later copies in the current viewport anyway.
     void clearForBlur(int passes) const;
@@ -89,5 +95,18 @@ private:
     // copies, so that nothing needs clearing before it.
     bool blurStartsFromBlack(int passes) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
+    void blurPasses(int slot, float progress, int passes, float spreadX, float spreadY,
+                    float brightness, float red, float green, float blue, float fadeOut,
+                    bool oneDrawPerPass);
+    // Whether the driver has the units and combiners to sum four offsets in one draw.
+    static bool canSumOffsetsInOneDraw();
+    // One blur pass over the bound slot: its four offsets (du, dv), each times its alpha and
+    // weight, added to what is there, or the first (all, for sumOffsets) replacing it.
+    void blendOffsets(const float du[4], const float dv[4], float red, float green, float blue,
+                      float weight, bool replace) const;
+    // The same in one draw (canSumOffsetsInOneDraw, uncoloured, source bound to every unit of
+    // the sum), between beginOffsetSum and endOffsetSum.
+    void sumOffsets(GLuint source, const float du[4], const float dv[4], float weight,
+                    bool replace) const;
     static void applyBlend(Blend blend);
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "engine/GlCaps.h"
@@ -21,6 +23,13 @@ protected:
     static void fill(float r, float g, float b, float a = 1.0f) {
         glClearColor(r, g, b, a);
         glClear(GL_COLOR_BUFFER_BIT);
+    }
+    // Orange into one slot, light blue into another: what combineGrabs is tried on.
+    static void grabTwoColours(ScreenEffects& fx, int orangeSlot, int blueSlot) {
+        fill(1.0f, 0.5f, 0.0f);
+        fx.grab(orangeSlot);
+        fill(0.5f, 0.5f, 1.0f);
+        fx.grab(blueSlot);
     }
 };
 
@@ -106,12 +115,74 @@ TEST_F(ScreenEffectsTest, MultiPassBlurStartsFromBlackWhateverTheFrameHeld) {
     glViewport(0, 0, 512, 512);
 }
 
+// A shadow mask's blur sums each pass's four offsets in one draw where the driver can: the
+// picture must be the blended one up to rounding, in a viewport that is the slot's whole area
+// (passes replace) and in a part of it (passes clear first), and the texture units it borrows
+// must be left as they were.
+TEST_F(ScreenEffectsTest, OpaqueBlurInOneDrawPerPassMatchesTheBlendedBlur) {
+    ASSERT_TRUE(glCaps.supportsTextureEnvCombine4 && glCaps.maxTextureUnits >= 7);
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 3);
+    grabTwoColours(fx, 1, 2);
+    fill(0, 0, 0, 0);
+    fx.combineGrabs(2, 1, true, false);
+    const gltest::Rgba combinedBefore = gltest::readPixel(100, 100);
+
+    std::vector<unsigned char> mask(512 * 512 * 4);
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = i % 4 == 3 ? 255 : ((i / 4 % 512) / 16 + (i / 4 / 512) / 24) % 2 ? 255 : 0;
+    glActiveTextureARB(GL_TEXTURE2_ARB);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef(2.0f, 2.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    for (int view : {512, 384}) {
+        ScreenEffects blurFx(512, 512, 128, 128, view, view, 128, 128, 1);
+        glViewport(0, 0, view, view);
+        glBindTexture(GL_TEXTURE_2D, blurFx.grabTextures[0]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, mask.data());
+        std::vector<unsigned char> pictures[2];
+        for (int oneDraw = 0; oneDraw < 2; ++oneDraw) {
+            fill(0, 0, 0, 1);
+            if (oneDraw)
+                blurFx.blurOpaque(0, 0.3f, 5, 0.1f, 0.1f, 1.5f);
+            else
+                blurFx.blur(0, 0.3f, 5, 0.1f, 0.1f, 1.5f, 0, 0, 0, 0);
+            pictures[oneDraw].resize(static_cast<size_t>(view) * view * 4);
+            glReadPixels(0, 0, view, view, GL_RGBA, GL_UNSIGNED_BYTE, pictures[oneDraw].data());
+        }
+        int largest = 0, grey = 0;
+        double sum = 0.0;
+        for (size_t i = 0; i < pictures[0].size(); ++i) {
+            const int difference = std::abs(pictures[0][i] - pictures[1][i]);
+            largest = std::max(largest, difference);
+            sum += difference;
+            grey += i % 4 == 0 && pictures[0][i] > 20 && pictures[0][i] < 235;
+        }
+        EXPECT_LE(largest, 6) << "viewport " << view;
+        EXPECT_LT(sum / static_cast<double>(pictures[0].size()), 0.25) << "viewport " << view;
+        EXPECT_GT(grey, view * view / 50) << "viewport " << view;  // softened edges to compare
+    }
+    glViewport(0, 0, 512, 512);
+
+    GLfloat matrix[16];
+    glActiveTextureARB(GL_TEXTURE2_ARB);
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    EXPECT_FLOAT_EQ(matrix[0], 2.0f);
+    fill(0, 0, 0, 0);
+    fx.combineGrabs(2, 1, true, false);
+    const gltest::Rgba combinedAfter = gltest::readPixel(100, 100);
+    EXPECT_EQ(combinedAfter.r, combinedBefore.r);
+    EXPECT_EQ(combinedAfter.g, combinedBefore.g);
+}
+
 TEST_F(ScreenEffectsTest, CombineGrabsMultipliesOrInverts) {
     ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 3);
-    fill(1.0f, 0.5f, 0.0f);
-    fx.grab(0);
-    fill(0.5f, 0.5f, 1.0f);
-    fx.grab(1);
+    grabTwoColours(fx, 0, 1);
     fill(0, 0, 0, 0);
     fx.combineGrabs(1, 0, false, false);
     gltest::Rgba p = gltest::readPixel(100, 100);
