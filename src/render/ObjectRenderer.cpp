@@ -469,8 +469,7 @@ void ObjectRenderer::compositedFrame(Camera* camera, bool skipObjects, ScreenEff
     if (!lights.empty()) {
         fx.smallSlotA = smallLitPass ? 1 : 0;
         fx.useSmallTextures = smallMasks ? 1 : 0;
-        for (int k = 0; k < static_cast<int>(lights.size()); ++k)
-            fx.combineGrabs(base + k + 1, litSlot, true, true);
+        fx.addThroughMasks(base + 1, static_cast<int>(lights.size()), litSlot);
     }
     fx.smallSlotA = 0;
     fx.useSmallTextures = 0;

@@ -74,8 +74,8 @@ struct CombinerArg {
     GLenum operand;
 };
 
-// A unit of the sum: RGB = rgb[0] x rgb[1] + rgb[2] x rgb[3], and likewise for the alpha.
-struct SumUnit {
+// A four-argument combiner: RGB = rgb[0] x rgb[1] + rgb[2] x rgb[3], likewise for the alpha.
+struct Combiner4 {
     CombinerArg rgb[4];
     CombinerArg alpha[4];
 };
@@ -90,12 +90,16 @@ constexpr CombinerArg kPreviousAlpha{GL_PREVIOUS, GL_SRC_ALPHA};
 constexpr CombinerArg kWeight{GL_PRIMARY_COLOR, GL_SRC_ALPHA};
 constexpr CombinerArg sample(GLenum k) { return {GL_TEXTURE0_ARB + k, GL_SRC_COLOR}; }
 constexpr CombinerArg sampleAlpha(GLenum k) { return {GL_TEXTURE0_ARB + k, GL_SRC_ALPHA}; }
+constexpr CombinerArg inverse(GLenum k) { return {GL_TEXTURE0_ARB + k, GL_ONE_MINUS_SRC_COLOR}; }
+constexpr CombinerArg inverseAlpha(GLenum k) {
+    return {GL_TEXTURE0_ARB + k, GL_ONE_MINUS_SRC_ALPHA};
+}
 
 // Unit k < 4 samples offset k. Blending adds, per offset, colour x alpha x weight to the colour
 // and alpha x weight to the alpha. A combiner multiplies only two factors, so the alpha lane of
 // units 0 to 3 works out its own sample's alpha x weight, and the next unit's RGB lane adds that
 // sample times it to the running sum. Units 4 to 6 add the four alpha x weight up as the alpha.
-constexpr SumUnit kSumUnits[] = {
+constexpr Combiner4 kSumUnits[] = {
     {{kZero, kZero, kZero, kZero}, {sampleAlpha(0), kWeight, kZeroAlpha, kZeroAlpha}},
     {{sample(0), kPreviousAlphaAsRgb, kZero, kZero},
      {sampleAlpha(1), kWeight, kZeroAlpha, kZeroAlpha}},
@@ -110,45 +114,56 @@ constexpr SumUnit kSumUnits[] = {
 };
 constexpr int kSumUnitCount = static_cast<int>(sizeof(kSumUnits) / sizeof(kSumUnits[0]));
 
-// Saves every unit's texture state, then sets the sum's units up: a 2D texture through an
-// identity texture matrix, no generated coordinates, the combiners above.
-void beginOffsetSum() {
-    glPushAttrib(GL_TEXTURE_BIT);
-    glMatrixMode(GL_TEXTURE);
-    for (int unit = 0; unit < kSumUnitCount; ++unit) {
-        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-        glPushMatrix();
-        glLoadIdentity();
-        glDisable(GL_TEXTURE_CUBE_MAP);
-        for (GLenum coordinate : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
-                                  GL_TEXTURE_GEN_Q})
-            glDisable(coordinate);
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE4_NV);
-        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_ADD);
-        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_ADD);
-        const SumUnit& u = kSumUnits[unit];
-        // The names of the four arguments' sources and operands follow each other.
-        for (int n = 0; n < 4; ++n) {
-            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB + n, u.rgb[n].source);
-            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB + n, u.rgb[n].operand);
-            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA + n, u.alpha[n].source);
-            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA + n, u.alpha[n].operand);
-        }
+// The active unit's environment becomes the combiner.
+void setCombiner4(const Combiner4& c) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE4_NV);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_ADD);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_ADD);
+    // The names of the four arguments' sources and operands follow each other.
+    for (int n = 0; n < 4; ++n) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB + n, c.rgb[n].source);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB + n, c.rgb[n].operand);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA + n, c.alpha[n].source);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA + n, c.alpha[n].operand);
     }
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glMatrixMode(GL_MODELVIEW);
 }
 
-// Puts back what beginOffsetSum saved; unit 0 is active again.
-void endOffsetSum() {
+// For a draw over several units, after glPushAttrib(GL_TEXTURE_BIT): the active unit reads a
+// 2D texture through an identity texture matrix (the old one pushed) and no generated
+// coordinates, whatever the scene left there.
+void takeUnitForScreenQuad() {
     glMatrixMode(GL_TEXTURE);
-    for (int unit = kSumUnitCount - 1; unit >= 0; --unit) {
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    for (GLenum coordinate : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                              GL_TEXTURE_GEN_Q})
+        glDisable(coordinate);
+    glEnable(GL_TEXTURE_2D);
+}
+
+// Gives back units 0 to count - 1 taken with takeUnitForScreenQuad: their texture matrices,
+// then the texture attributes; unit 0 is active again.
+void giveBackUnits(int count) {
+    glMatrixMode(GL_TEXTURE);
+    for (int unit = count - 1; unit >= 0; --unit) {
         glActiveTextureARB(GL_TEXTURE0_ARB + unit);
         glPopMatrix();
     }
     glMatrixMode(GL_MODELVIEW);
     glPopAttrib();
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+// Saves every unit's texture state and sets the sum's units up.
+void beginOffsetSum() {
+    glPushAttrib(GL_TEXTURE_BIT);
+    for (int unit = 0; unit < kSumUnitCount; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        takeUnitForScreenQuad();
+        setCombiner4(kSumUnits[unit]);
+    }
     glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
@@ -226,6 +241,20 @@ void ScreenEffects::fullScreenQuad(float du, float dv) const {
     glVertex3f(1.0f, 1.0f, -1.0f);
     glTexCoord2f(du, vMax + dv);
     glVertex3f(-1.0f, 1.0f, -1.0f);
+    glEnd();
+}
+
+void ScreenEffects::fullScreenQuadOnUnits(int units) const {
+    const float u[4] = {0.0f, uMax, uMax, 0.0f};
+    const float v[4] = {0.0f, 0.0f, vMax, vMax};
+    const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
+    const float y[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; ++i) {
+        for (int unit = 0; unit < units; ++unit)
+            glMultiTexCoord2fARB(GL_TEXTURE0_ARB + unit, u[i], v[i]);
+        glVertex3f(x[i], y[i], -1.0f);
+    }
     glEnd();
 }
 
@@ -496,7 +525,7 @@ void ScreenEffects::blurPasses(int slot, float p, int passes, float spreadX, flo
         }
     }
 
-    if (oneDrawPerPass) endOffsetSum();
+    if (oneDrawPerPass) giveBackUnits(kSumUnitCount);
 
     copyNames(grabTexturesCopy, grabTextures, slotCount);
     copyNames(blurTexturesCopy, blurTextures, slotCount);
@@ -547,17 +576,7 @@ void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additiv
     glActiveTextureARB(GL_TEXTURE0_ARB);
     if (oneToOneA) setFilter(GL_NEAREST);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    const float u[4] = {0.0f, uMax, uMax, 0.0f};
-    const float v[4] = {0.0f, 0.0f, vMax, vMax};
-    const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
-    const float y[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
-    glBegin(GL_QUADS);
-    for (int i = 0; i < 4; ++i) {
-        glMultiTexCoord2fARB(GL_TEXTURE0_ARB, u[i], v[i]);
-        glMultiTexCoord2fARB(GL_TEXTURE1_ARB, u[i], v[i]);
-        glVertex3f(x[i], y[i], -1.0f);
-    }
-    glEnd();
+    fullScreenQuadOnUnits(2);
     if (oneToOneA) setFilter(GL_LINEAR);
     popIdentity();
     glActiveTextureARB(GL_TEXTURE1_ARB);
@@ -565,6 +584,51 @@ void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additiv
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_TEXTURE_2D);
     glActiveTextureARB(GL_TEXTURE0_ARB);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void ScreenEffects::addThroughMasks(int firstMask, int count, int slotA) {
+    int k = 0;
+    if (glCaps.supportsTextureEnvCombine4 && glCaps.maxTextureUnits >= 3)
+        for (; k + 1 < count; k += 2) addThroughTwoMasks(firstMask + k, firstMask + k + 1, slotA);
+    for (; k < count; ++k) combineGrabs(firstMask + k, slotA, true, true);
+}
+
+void ScreenEffects::addThroughTwoMasks(int mask1, int mask2, int slotA) {
+    if (!validSlot(slotA) || !validSlot(mask1) || !validSlot(mask2)) return;
+    // Unit 0 holds A, units 1 and 2 the masks; unit 2 combines all three:
+    // A x (1 - mask1) + A x (1 - mask2), for the colour and for the alpha.
+    const GLuint textures[3] = {smallSlotA ? smallGrabTextures[slotA] : grabTextures[slotA],
+                                slotTexture(mask1), slotTexture(mask2)};
+    const bool oneToOne[3] = {texelPerPixel(smallSlotA != 0), texelPerPixel(useSmallTextures != 0),
+                              texelPerPixel(useSmallTextures != 0)};
+    glPushAttrib(GL_TEXTURE_BIT);
+    for (int unit = 0; unit < 3; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        takeUnitForScreenQuad();
+        glBindTexture(GL_TEXTURE_2D, textures[unit]);
+        // As in drawGrab: a slot whose texels fall one per pixel is read from its nearest texel.
+        if (oneToOne[unit]) setFilter(GL_NEAREST);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
+    setCombiner4({{sample(0), inverse(1), sample(0), inverse(2)},
+                  {sampleAlpha(0), inverseAlpha(1), sampleAlpha(0), inverseAlpha(2)}});
+
+    pushIdentity();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glDisable(GL_CULL_FACE);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    fullScreenQuadOnUnits(3);
+    popIdentity();
+
+    for (int unit = 0; unit < 3; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        if (oneToOne[unit]) setFilter(GL_LINEAR);
+    }
+    giveBackUnits(3);
+    // What combineGrabs leaves.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }

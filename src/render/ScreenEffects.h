@@ -59,6 +59,10 @@ public:
     void clearForBlur(int passes) const;
     // Texel A x texel B (or (1 - B) x A with invert), optionally added to the frame buffer.
     void combineGrabs(int slotB, int slotA, bool invert, bool additive);
+    // Adds (1 - mask) x A to the frame buffer once for each of count mask slots from firstMask
+    // on, as combineGrabs(mask, slotA, true, true) does. Where the driver can, two masks go in
+    // one draw: their two terms are rounded once, as a sum, instead of one by one.
+    void addThroughMasks(int firstMask, int count, int slotA);
     // Any texture as a rectangle in the current matrices.
     void drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour, float alpha,
                           const Vec3* halfSize, bool repeat);
@@ -95,17 +99,21 @@ private:
     // copies, so that nothing needs clearing before it.
     bool blurStartsFromBlack(int passes) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
+    // The same quad with the same coordinates on units 0 to units - 1.
+    void fullScreenQuadOnUnits(int units) const;
     void blurPasses(int slot, float progress, int passes, float spreadX, float spreadY,
                     float brightness, float red, float green, float blue, float fadeOut,
                     bool oneDrawPerPass);
     // Whether the driver has the units and combiners to sum four offsets in one draw.
     static bool canSumOffsetsInOneDraw();
+    // (1 - mask1) x A + (1 - mask2) x A added to the frame buffer in one draw.
+    void addThroughTwoMasks(int mask1, int mask2, int slotA);
     // One blur pass over the bound slot: its four offsets (du, dv), each times its alpha and
     // weight, added to what is there, or the first (all, for sumOffsets) replacing it.
     void blendOffsets(const float du[4], const float dv[4], float red, float green, float blue,
                       float weight, bool replace) const;
     // The same in one draw (canSumOffsetsInOneDraw, uncoloured, source bound to every unit of
-    // the sum), between beginOffsetSum and endOffsetSum.
+    // the sum), set up by beginOffsetSum.
     void sumOffsets(GLuint source, const float du[4], const float dv[4], float weight,
                     bool replace) const;
     static void applyBlend(Blend blend);

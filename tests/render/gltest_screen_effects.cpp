@@ -197,6 +197,40 @@ TEST_F(ScreenEffectsTest, CombineGrabsMultipliesOrInverts) {
     EXPECT_NEAR(p.b, 0, 3);
 }
 
+// Two masks at a time in one draw must add what one combineGrabs per mask adds, up to the
+// rounding of the sum; an odd mask goes on its own.
+TEST_F(ScreenEffectsTest, AddThroughMasksMatchesOneCombinationPerMask) {
+    ASSERT_TRUE(glCaps.supportsTextureEnvCombine4);
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 4);
+    std::vector<unsigned char> texels(512 * 512 * 4);
+    for (int slot = 0; slot < 4; ++slot) {
+        for (size_t i = 0; i < texels.size(); ++i)
+            texels[i] = i % 4 == 3 ? 255
+                                   : static_cast<unsigned char>((i / 4 % 512) * (slot + 1) +
+                                                                i / 2048 * (7 - slot));
+        glBindTexture(GL_TEXTURE_2D, fx.grabTextures[slot]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE,
+                        texels.data());
+    }
+    std::vector<unsigned char> pictures[2];
+    for (int paired = 0; paired < 2; ++paired) {
+        fill(0.1f, 0.05f, 0.0f, 1.0f);
+        if (paired)
+            fx.addThroughMasks(1, 3, 0);
+        else
+            for (int mask = 1; mask <= 3; ++mask) fx.combineGrabs(mask, 0, true, true);
+        pictures[paired].resize(512 * 512 * 4);
+        glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, pictures[paired].data());
+    }
+    int largest = 0, lit = 0;
+    for (size_t i = 0; i < pictures[0].size(); ++i) {
+        largest = std::max(largest, std::abs(pictures[0][i] - pictures[1][i]));
+        lit += i % 4 == 0 && pictures[0][i] > 40 && pictures[0][i] < 250;
+    }
+    EXPECT_LE(largest, 1);
+    EXPECT_GT(lit, 512 * 512 / 4);  // most of the frame got something added, not saturated
+}
+
 TEST_F(ScreenEffectsTest, TexturedQuadWithDefaultsCoversTheScreenUnchanged) {
     ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 1);
     // A uniform 16 x 16 texture: away from the clamped border every sample is the texel.
