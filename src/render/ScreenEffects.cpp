@@ -65,8 +65,7 @@ void plainTexturingOnUnitZero() {
     glEnable(GL_TEXTURE_2D);
 }
 
-
-// --- Four blur offsets summed in one draw ---
+// --- Draws that combine several texture units with four-argument combiners ---
 
 // One argument of a texture combiner: where it comes from and which part of it.
 struct CombinerArg {
