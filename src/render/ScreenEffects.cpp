@@ -243,7 +243,7 @@ void ScreenEffects::fullScreenQuad(float du, float dv) const {
     glEnd();
 }
 
-void ScreenEffects::fullScreenQuadOnUnits(int units) const {
+void ScreenEffects::fullScreenQuadOnUnits(int units, const float* du, const float* dv) const {
     const float u[4] = {0.0f, uMax, uMax, 0.0f};
     const float v[4] = {0.0f, 0.0f, vMax, vMax};
     const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
@@ -251,7 +251,8 @@ void ScreenEffects::fullScreenQuadOnUnits(int units) const {
     glBegin(GL_QUADS);
     for (int i = 0; i < 4; ++i) {
         for (int unit = 0; unit < units; ++unit)
-            glMultiTexCoord2fARB(GL_TEXTURE0_ARB + unit, u[i], v[i]);
+            glMultiTexCoord2fARB(GL_TEXTURE0_ARB + unit, du ? u[i] + du[unit] : u[i],
+                                 dv ? v[i] + dv[unit] : v[i]);
         glVertex3f(x[i], y[i], -1.0f);
     }
     glEnd();
@@ -447,15 +448,7 @@ void ScreenEffects::sumOffsets(GLuint source, const float du[4], const float dv[
         glBlendFuncSeparateEXT(GL_ONE, GL_ONE, GL_ONE, GL_ONE);
     }
     glColor4f(weight8, weight8, weight8, weight8);
-    const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f}, y[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
-    const float u[4] = {0.0f, uMax, uMax, 0.0f}, v[4] = {0.0f, 0.0f, vMax, vMax};
-    glBegin(GL_QUADS);
-    for (int c = 0; c < 4; ++c) {
-        for (int k = 0; k < 4; ++k)
-            glMultiTexCoord2fARB(GL_TEXTURE0_ARB + k, u[c] + du[k], v[c] + dv[k]);
-        glVertex3f(x[c], y[c], -1.0f);
-    }
-    glEnd();
+    fullScreenQuadOnUnits(4, du, dv);
     glEnable(GL_BLEND);
 }
 

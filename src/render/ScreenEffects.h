@@ -99,8 +99,10 @@ private:
     // copies, so that nothing needs clearing before it.
     bool blurStartsFromBlack(int passes) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
-    // The same quad with the same coordinates on units 0 to units - 1.
-    void fullScreenQuadOnUnits(int units) const;
+    // The same quad with its coordinates on units 0 to units - 1, each unit's moved by its own
+    // offset (du, dv) where given.
+    void fullScreenQuadOnUnits(int units, const float* du = nullptr,
+                               const float* dv = nullptr) const;
     void blurPasses(int slot, float progress, int passes, float spreadX, float spreadY,
                     float brightness, float red, float green, float blue, float fadeOut,
                     bool oneDrawPerPass);
