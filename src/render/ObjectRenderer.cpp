@@ -463,16 +463,16 @@ void ObjectRenderer::compositedFrame(Camera* camera, bool skipObjects, ScreenEff
 
     // Ambient image over the lit one, then the lit image added once per light, held back by
     // that light's mask.
+    ShadowedPicture picture;
+    picture.ambientSlot = ambientSlot;
+    picture.smallAmbient = smallAmbientPass;
+    picture.litSlot = litSlot;
+    picture.smallLit = smallLitPass;
+    picture.firstMask = base + 1;
+    picture.maskCount = static_cast<int>(lights.size());
+    picture.smallMasks = smallMasks;
     glDisable(GL_DEPTH_TEST);
-    fx.useSmallTextures = smallAmbientPass ? 1 : 0;
-    fx.drawGrab(ambientSlot, Blend::Alpha);
-    if (!lights.empty()) {
-        fx.smallSlotA = smallLitPass ? 1 : 0;
-        fx.useSmallTextures = smallMasks ? 1 : 0;
-        fx.addThroughMasks(base + 1, static_cast<int>(lights.size()), litSlot);
-    }
-    fx.smallSlotA = 0;
-    fx.useSmallTextures = 0;
+    fx.composeShadowedPicture(picture);
     camera->restore();
     stagetimer::mark("composition");
 }

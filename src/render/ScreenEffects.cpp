@@ -625,6 +625,82 @@ void ScreenEffects::addThroughTwoMasks(int mask1, int mask2, int slotA) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
+void ScreenEffects::composeShadowedPicture(const ShadowedPicture& p) {
+    const int units = 2 + p.maskCount;
+    bool slotsValid = validSlot(p.ambientSlot) && validSlot(p.litSlot);
+    for (int k = 0; k < p.maskCount; ++k) slotsValid = slotsValid && validSlot(p.firstMask + k);
+    // The one draw reads the lit picture from its slot instead of from the frame buffer, which
+    // is the same only where each of its texels falls on its own pixel.
+    if (glCaps.supportsTextureEnvCombine4 && glCaps.supportsBlendFuncSeparate &&
+        p.maskCount >= 1 && p.maskCount <= 2 && glCaps.maxTextureUnits >= units && slotsValid &&
+        texelPerPixel(p.smallLit)) {
+        composeShadowedInOneDraw(p);
+        return;
+    }
+    useSmallTextures = p.smallAmbient ? 1 : 0;
+    drawGrab(p.ambientSlot, Blend::Alpha);
+    if (p.maskCount > 0) {
+        smallSlotA = p.smallLit ? 1 : 0;
+        useSmallTextures = p.smallMasks ? 1 : 0;
+        addThroughMasks(p.firstMask, p.maskCount, p.litSlot);
+    }
+    smallSlotA = 0;
+    useSmallTextures = 0;
+}
+
+void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
+    // Unit 0 samples the lit picture L, unit 1 the ambient one A, the others the masks M.
+    // Unit 1: A x alpha(A) + L x (1 - alpha(A)), what blending A over L makes (its alpha
+    // alpha(A) + alpha(L) x (1 - alpha(A)), as Blend::Alpha keeps it). Each mask's unit then
+    // adds L x (1 - M), colour and alpha alike.
+    const int units = 2 + p.maskCount;
+    const bool smallOf[4] = {p.smallLit, p.smallAmbient, p.smallMasks, p.smallMasks};
+    const int slotOf[4] = {p.litSlot, p.ambientSlot, p.firstMask, p.firstMask + 1};
+    constexpr CombinerArg alphaAsRgb{GL_TEXTURE1_ARB, GL_SRC_ALPHA};
+    constexpr CombinerArg inverseAlphaAsRgb{GL_TEXTURE1_ARB, GL_ONE_MINUS_SRC_ALPHA};
+    const Combiner4 ambientOverLit{{sample(1), alphaAsRgb, kPrevious, inverseAlphaAsRgb},
+                                   {sampleAlpha(1), kOneAlpha, kPreviousAlpha, inverseAlpha(1)}};
+    bool oneToOne[4] = {false, false, false, false};
+    glPushAttrib(GL_TEXTURE_BIT);
+    for (int unit = 0; unit < units; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        takeUnitForScreenQuad();
+        glBindTexture(GL_TEXTURE_2D, smallOf[unit] ? smallGrabTextures[slotOf[unit]]
+                                                   : grabTextures[slotOf[unit]]);
+        setClampLinear();
+        // As in drawGrab: a slot whose texels fall one per pixel is read from its nearest texel.
+        oneToOne[unit] = texelPerPixel(smallOf[unit]);
+        if (oneToOne[unit]) setFilter(GL_NEAREST);
+        if (unit == 0)
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        else if (unit == 1)
+            setCombiner4(ambientOverLit);
+        else
+            setCombiner4({{kPrevious, kOne, sample(0), inverse(unit)},
+                          {kPreviousAlpha, kOneAlpha, sampleAlpha(0), inverseAlpha(unit)}});
+    }
+
+    pushIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    fullScreenQuadOnUnits(units);
+    popIdentity();
+
+    for (int unit = 0; unit < units; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        if (oneToOne[unit]) setFilter(GL_LINEAR);
+    }
+    giveBackUnits(units);
+    // What the step-by-step composition leaves.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
 void ScreenEffects::drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour,
                                      float alpha, const Vec3* halfSize, bool repeat) {
     applyBlend(blend);

@@ -18,6 +18,18 @@ enum class FadeBlend {
     Replace = 1,  // instead of it
 };
 
+// The slots a scene lit through shadow masks is put together from, and whether each was grabbed
+// at the small size.
+struct ShadowedPicture {
+    int ambientSlot = -1;
+    bool smallAmbient = false;
+    int litSlot = -1;
+    bool smallLit = false;
+    int firstMask = -1;
+    int maskCount = 0;
+    bool smallMasks = false;
+};
+
 // The bank of screen-sized capture slots and the full-screen operations on them. Pictures are
 // rendered into the frame buffer and copied into slot textures; slots are drawn back alone,
 // faded, cross-faded, combined or blurred.
@@ -63,6 +75,12 @@ public:
     // on, as combineGrabs(mask, slotA, true, true) does. Where the driver can, two masks go in
     // one draw: their two terms are rounded once, as a sum, instead of one by one.
     void addThroughMasks(int firstMask, int count, int slotA);
+    // A scene lit through its shadow masks, put together where the frame buffer holds the lit
+    // slot's picture in the current viewport: the ambient slot over it by its alpha, then the lit
+    // slot added through each mask. Where the driver can (up to two masks, the lit slot one texel
+    // per pixel), one draw over the slots replaces the frame buffer with the whole sum: it is
+    // rounded once instead of once per step, so a value may differ by a rounding step.
+    void composeShadowedPicture(const ShadowedPicture& picture);
     // Any texture as a rectangle in the current matrices.
     void drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour, float alpha,
                           const Vec3* halfSize, bool repeat);
@@ -108,6 +126,8 @@ private:
                     bool oneDrawPerPass);
     // Whether the driver has the units and combiners to sum four offsets in one draw.
     static bool canSumOffsetsInOneDraw();
+    // composeShadowedPicture's one draw.
+    void composeShadowedInOneDraw(const ShadowedPicture& picture);
     // (1 - mask1) x A + (1 - mask2) x A added to the frame buffer in one draw.
     void addThroughTwoMasks(int mask1, int mask2, int slotA);
     // One blur pass over the bound slot: its four offsets (du, dv), each times its alpha and

@@ -231,6 +231,55 @@ TEST_F(ScreenEffectsTest, AddThroughMasksMatchesOneCombinationPerMask) {
     EXPECT_GT(lit, 512 * 512 / 4);  // most of the frame got something added, not saturated
 }
 
+// A shadowed scene put together in one draw must be what the ambient slot over the lit picture,
+// then the lit slot through each mask, make step by step, colour and alpha, up to rounding:
+// with one mask at full size and with two small ones.
+TEST_F(ScreenEffectsTest, ShadowedPictureInOneDrawMatchesTheStepByStepComposition) {
+    ASSERT_TRUE(glCaps.supportsTextureEnvCombine4 && glCaps.supportsBlendFuncSeparate);
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 4);
+    std::vector<unsigned char> texels(512 * 512 * 4);
+    for (int slot = 0; slot < 4; ++slot) {
+        for (size_t i = 0; i < texels.size(); ++i)
+            texels[i] = static_cast<unsigned char>((i * 2654435761u >> (8 + slot * 3)) % 256);
+        for (GLuint texture : {fx.grabTextures[slot], fx.smallGrabTextures[slot]}) {
+            glBindTexture(GL_TEXTURE_2D, texture);
+            const int size = texture == fx.grabTextures[slot] ? 512 : 128;
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE,
+                            texels.data());
+        }
+    }
+    for (int masks = 1; masks <= 2; ++masks) {
+        ShadowedPicture picture;
+        picture.litSlot = 0;
+        picture.ambientSlot = 1;
+        picture.firstMask = 2;
+        picture.maskCount = masks;
+        picture.smallMasks = masks == 2;
+        std::vector<unsigned char> pictures[2];
+        for (int oneDraw = 0; oneDraw < 2; ++oneDraw) {
+            fill(0, 0, 0, 0);
+            fx.drawGrab(0, Blend::Off);
+            if (oneDraw) {
+                fx.composeShadowedPicture(picture);
+            } else {
+                fx.drawGrab(1, Blend::Alpha);
+                fx.useSmallTextures = picture.smallMasks ? 1 : 0;
+                fx.addThroughMasks(2, masks, 0);
+                fx.useSmallTextures = 0;
+            }
+            pictures[oneDraw].resize(512 * 512 * 4);
+            glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, pictures[oneDraw].data());
+        }
+        int largest = 0, between = 0;
+        for (size_t i = 0; i < pictures[0].size(); ++i) {
+            largest = std::max(largest, std::abs(pictures[0][i] - pictures[1][i]));
+            between += pictures[0][i] > 10 && pictures[0][i] < 245;
+        }
+        EXPECT_LE(largest, 1) << masks << " masks";
+        EXPECT_GT(between, 512 * 512) << masks << " masks";  // mostly unsaturated values
+    }
+}
+
 TEST_F(ScreenEffectsTest, TexturedQuadWithDefaultsCoversTheScreenUnchanged) {
     ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 1);
     // A uniform 16 x 16 texture: away from the clamped border every sample is the texel.
