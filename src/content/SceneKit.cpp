@@ -125,15 +125,9 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     if (halo) blurHalo(*effects, camera, blurProgress, blurPasses, blurFadeOut);
 
     // The picture itself with surface slot 0, shadows composited through the screen effects
-    // (drawn directly without them).
+    // (drawn directly without them), the halo added as the last step of the composition.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer.drawComposited(camera, effects);
-
-    if (halo) {
-        camera->apply();
-        addHalo(*effects);
-        camera->restore();
-    }
+    renderer.drawComposited(camera, effects, halo ? effects->workSlotBase : -1);
 }
 
 }  // namespace scenekit

@@ -471,6 +471,8 @@ void ObjectRenderer::compositedFrame(Camera* camera, bool skipObjects, ScreenEff
     picture.firstMask = base + 1;
     picture.maskCount = static_cast<int>(lights.size());
     picture.smallMasks = smallMasks;
+    picture.addedSlot = composedHaloSlot;
+    picture.smallAdded = true;
     glDisable(GL_DEPTH_TEST);
     fx.composeShadowedPicture(picture);
     camera->restore();

@@ -41,9 +41,12 @@ public:
         draw(camera, false, true, 1, false, effects, true, true, true);
     }
     // then with their own surfaces (slot 0) at full size, the shadows soft through masks that
-    // the screen effects compose (the transforms of the first draw kept).
-    void drawComposited(Camera* camera, ScreenEffects* effects) {
+    // the screen effects compose (the transforms of the first draw kept), with the small slot
+    // haloSlot, where given, added over the composed picture.
+    void drawComposited(Camera* camera, ScreenEffects* effects, int haloSlot = -1) {
+        composedHaloSlot = haloSlot;
         draw(camera, false, false, 0, true, effects, true, false, false);
+        composedHaloSlot = -1;
     }
 
     // One frame of the objects, what the two draws above are made of. skipObjects runs every
@@ -92,4 +95,6 @@ private:
     int shadowMaskPasses(bool skipObjects, ScreenEffects& effects);
 
     ShadowMapSource drawnShadowMaps;
+    // The small slot the composition adds over the picture, or none.
+    int composedHaloSlot = -1;
 };

@@ -626,7 +626,8 @@ void ScreenEffects::addThroughTwoMasks(int mask1, int mask2, int slotA) {
 }
 
 void ScreenEffects::composeShadowedPicture(const ShadowedPicture& p) {
-    const int units = 2 + p.maskCount;
+    const bool added = validSlot(p.addedSlot);
+    const int units = 2 + p.maskCount + (added ? 1 : 0);
     bool slotsValid = validSlot(p.ambientSlot) && validSlot(p.litSlot);
     for (int k = 0; k < p.maskCount; ++k) slotsValid = slotsValid && validSlot(p.firstMask + k);
     // The one draw reads the lit picture from its slot instead of from the frame buffer, which
@@ -645,22 +646,31 @@ void ScreenEffects::composeShadowedPicture(const ShadowedPicture& p) {
         addThroughMasks(p.firstMask, p.maskCount, p.litSlot);
     }
     smallSlotA = 0;
+    if (added) {
+        useSmallTextures = p.smallAdded ? 1 : 0;
+        drawGrab(p.addedSlot, Blend::Additive);
+    }
     useSmallTextures = 0;
 }
 
 void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
-    // Unit 0 samples the lit picture L, unit 1 the ambient one A, the others the masks M.
-    // Unit 1: A x alpha(A) + L x (1 - alpha(A)), what blending A over L makes (its alpha
-    // alpha(A) + alpha(L) x (1 - alpha(A)), as Blend::Alpha keeps it). Each mask's unit then
-    // adds L x (1 - M), colour and alpha alike.
-    const int units = 2 + p.maskCount;
-    const bool smallOf[4] = {p.smallLit, p.smallAmbient, p.smallMasks, p.smallMasks};
-    const int slotOf[4] = {p.litSlot, p.ambientSlot, p.firstMask, p.firstMask + 1};
+    // Unit 0 samples the lit picture L, unit 1 the ambient one A, the next ones the masks M and
+    // the last one the added slot H. Unit 1: A x alpha(A) + L x (1 - alpha(A)), what blending A
+    // over L makes (its alpha alpha(A) + alpha(L) x (1 - alpha(A)), as Blend::Alpha keeps it).
+    // Each mask's unit then adds L x (1 - M), colour and alpha alike, and the last unit H.
+    const bool added = validSlot(p.addedSlot);
+    const int units = 2 + p.maskCount + (added ? 1 : 0);
+    bool smallOf[5] = {p.smallLit, p.smallAmbient, p.smallMasks, p.smallMasks, p.smallMasks};
+    int slotOf[5] = {p.litSlot, p.ambientSlot, p.firstMask, p.firstMask + 1, p.firstMask + 2};
+    if (added) {
+        slotOf[units - 1] = p.addedSlot;
+        smallOf[units - 1] = p.smallAdded;
+    }
     constexpr CombinerArg alphaAsRgb{GL_TEXTURE1_ARB, GL_SRC_ALPHA};
     constexpr CombinerArg inverseAlphaAsRgb{GL_TEXTURE1_ARB, GL_ONE_MINUS_SRC_ALPHA};
     const Combiner4 ambientOverLit{{sample(1), alphaAsRgb, kPrevious, inverseAlphaAsRgb},
                                    {sampleAlpha(1), kOneAlpha, kPreviousAlpha, inverseAlpha(1)}};
-    bool oneToOne[4] = {false, false, false, false};
+    bool oneToOne[5] = {false, false, false, false, false};
     glPushAttrib(GL_TEXTURE_BIT);
     for (int unit = 0; unit < units; ++unit) {
         glActiveTextureARB(GL_TEXTURE0_ARB + unit);
@@ -675,6 +685,9 @@ void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         else if (unit == 1)
             setCombiner4(ambientOverLit);
+        else if (added && unit == units - 1)
+            setCombiner4({{kPrevious, kOne, sample(unit), kOne},
+                          {kPreviousAlpha, kOneAlpha, sampleAlpha(unit), kOneAlpha}});
         else
             setCombiner4({{kPrevious, kOne, sample(0), inverse(unit)},
                           {kPreviousAlpha, kOneAlpha, sampleAlpha(0), inverseAlpha(unit)}});

@@ -28,6 +28,9 @@ struct ShadowedPicture {
     int firstMask = -1;
     int maskCount = 0;
     bool smallMasks = false;
+    // A slot added over the whole picture (a halo), or none.
+    int addedSlot = -1;
+    bool smallAdded = false;
 };
 
 // The bank of screen-sized capture slots and the full-screen operations on them. Pictures are
@@ -77,9 +80,10 @@ public:
     void addThroughMasks(int firstMask, int count, int slotA);
     // A scene lit through its shadow masks, put together where the frame buffer holds the lit
     // slot's picture in the current viewport: the ambient slot over it by its alpha, then the lit
-    // slot added through each mask. Where the driver can (up to two masks, the lit slot one texel
-    // per pixel), one draw over the slots replaces the frame buffer with the whole sum: it is
-    // rounded once instead of once per step, so a value may differ by a rounding step.
+    // slot added through each mask, and last the added slot. Where the driver can (up to two
+    // masks, the lit slot one texel per pixel), one draw over the slots replaces the frame
+    // buffer with the whole sum: it is rounded once instead of once per step, so a value may
+    // differ by a rounding step.
     void composeShadowedPicture(const ShadowedPicture& picture);
     // Any texture as a rectangle in the current matrices.
     void drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour, float alpha,
