@@ -334,6 +334,30 @@ namespace {
 // Scratch of triangleVertices, reused by every draw.
 TriangleArrays triangleScratch;
 std::vector<int> litVertexIndex, darkVertexIndex;
+std::vector<unsigned char> outsideCodes;
+
+// For each vertex, one bit per plane of the view volume (-w <= x, y, z <= w in clip space) that
+// it lies outside of. A vertex counts as outside only past a margin of a hundredth of its
+// coordinates' size, far beyond any rounding of the driver's own transform, so that a face
+// left out for lying wholly outside one plane is one the driver would clip away too.
+void markOutsideVertices(const std::vector<MeshVertex>& vertices, const float* m,
+                         std::vector<unsigned char>& codes) {
+    codes.resize(vertices.size());
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const Vec3& p = vertices[i].position;
+        float c[4];
+        for (int row = 0; row < 4; ++row)
+            c[row] = m[row] * p.x + m[4 + row] * p.y + m[8 + row] * p.z + m[12 + row];
+        const float w = c[3];
+        unsigned char code = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const float margin = 0.01f * (std::fabs(c[axis]) + std::fabs(w)) + 1e-6f;
+            if (c[axis] > w + margin) code |= static_cast<unsigned char>(1u << (2 * axis));
+            if (c[axis] < -w - margin) code |= static_cast<unsigned char>(2u << (2 * axis));
+        }
+        codes[i] = code;
+    }
+}
 
 void drawTriangles(const TriangleArrays& arrays) {
     if (arrays.indices.empty()) return;
@@ -367,7 +391,8 @@ void drawTriangles(const TriangleArrays& arrays) {
 // too, so the driver shades each shared corner once.
 const TriangleArrays& SceneObject::triangleVertices(const Surface& s, int passType,
                                                     const Vec3& lightPosition,
-                                                    const Vec3& lightDirection) const {
+                                                    const Vec3& lightDirection,
+                                                    const float* clipMatrix) const {
     Vec3 bias = s.colourBias, colourScale = s.colourScale;
     float alphaBias = s.alphaBias, alphaScale = s.alphaScale;
     if (passType == kPassBlack) {
@@ -382,12 +407,16 @@ const TriangleArrays& SceneObject::triangleVertices(const Surface& s, int passTy
     arrays.indices.clear();
     litVertexIndex.assign(vertices.size(), -1);
     darkVertexIndex.assign(vertices.size(), -1);
+    if (clipMatrix) markOutsideVertices(vertices, clipMatrix, outsideCodes);
     for (const MeshFace& f : faces) {
         if (f.deleted) continue;
         bool inRange = true;
         for (int c = 0; c < 3; ++c)
             if (f.vertex[c] < 0 || f.vertex[c] >= vertexSlots) inRange = false;
         if (!inRange) continue;
+        if (clipMatrix && (outsideCodes[f.vertex[0]] & outsideCodes[f.vertex[1]] &
+                           outsideCodes[f.vertex[2]]) != 0)
+            continue;
         bool lit = passType == kPassAmbient;
         for (int c = 0; c < 3 && !lit; ++c)
             if (dot(vertices[f.vertex[c]].position - lightPosition, lightDirection) > -0.1f)
@@ -444,9 +473,13 @@ void SceneObject::draw(int passType, bool useWorldMatrix, bool alternateUnits) {
     glBlendFunc(GL_SRC_ALPHA, passType < kPassAmbient ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
 
     // The light's position and axis brought into the object's frame for the facing test.
+    float modelview[16], clipMatrix[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, clipMatrix);
+    multiplyMatrices(clipMatrix, modelview, clipMatrix);
     const TriangleArrays& triangles =
         triangleVertices(s, passType, rotatePart(worldMatrix, passLightPosition),
-                         rotatePart(worldMatrix, passLightDirection));
+                         rotatePart(worldMatrix, passLightDirection), clipMatrix);
     for (int k = 0; k < (twice ? 2 : 1); ++k) {
         if (s.unitMode[0] == kUnitModulateAndAdd) {
             if (k == 0) {

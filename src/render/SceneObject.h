@@ -172,9 +172,11 @@ public:
 
 private:
     // Shared scratch: valid until the next call on any object.
+    // With clipMatrix (projection x modelview), faces wholly outside the view volume are left
+    // out: they could not put a fragment on the screen.
     const TriangleArrays& triangleVertices(const Surface& s, int passType,
-                                           const Vec3& lightPosition,
-                                           const Vec3& lightDirection) const;
+                                           const Vec3& lightPosition, const Vec3& lightDirection,
+                                           const float* clipMatrix = nullptr) const;
     bool bindSurfaceUnits(const Surface& s, int passType, bool alternateUnits);
     void resetUnits(const Surface& s, bool alternateUnits);
     void beginProjection(GLuint texture, bool compareDepth);

@@ -103,6 +103,37 @@ TEST_F(SceneObjectGl, BlackPassIsOpaqueBlackWhateverTheSurface) {
     EXPECT_TRUE(enabled(GL_TEXTURE_2D));
 }
 
+// Faces wholly outside the view may be left out of a draw, but not a face whose corners all lie
+// outside on different sides, nor one the modelview brings into view, and the faces after a
+// left-out one keep their own corners.
+TEST_F(SceneObjectGl, FacesReachingIntoTheViewAreDrawnWhereverTheirCornersLie) {
+    Surface s;
+    s.colourScale = Vec3(1, 1, 1);
+    SceneObject spanning;
+    spanning.setSurface(s);
+    spanning.addFace(spanning.addVertex(Vec3(-5, -5, 0), Vec3(), Vec3(1, 0, 0)),
+                     spanning.addVertex(Vec3(5, -5, 0), Vec3(), Vec3(1, 0, 0)),
+                     spanning.addVertex(Vec3(0, 5, 0), Vec3(), Vec3(1, 0, 0)));
+    clear(0.0f);
+    spanning.draw(kPassAmbient, true, true);
+    expectPixelNear(gltest::readPixel(kMid, kMid), 255, 0, 0);
+
+    // First a face far off to the right, then one that only the translation brings into view.
+    SceneObject moved;
+    moved.setSurface(s);
+    moved.addFace(moved.addVertex(Vec3(9, 0, 0), Vec3(), Vec3(1, 0, 0)),
+                  moved.addVertex(Vec3(10, 0, 0), Vec3(), Vec3(1, 0, 0)),
+                  moved.addVertex(Vec3(9, 1, 0), Vec3(), Vec3(1, 0, 0)));
+    moved.addFace(moved.addVertex(Vec3(2.2f, -0.8f, 0), Vec3(), Vec3(0, 1, 0)),
+                  moved.addVertex(Vec3(3.8f, -0.8f, 0), Vec3(), Vec3(0, 1, 0)),
+                  moved.addVertex(Vec3(3.0f, 0.8f, 0), Vec3(), Vec3(0, 1, 0)));
+    clear(0.0f);
+    glTranslatef(-3.0f, 0.0f, 0.0f);
+    moved.draw(kPassAmbient, true, true);
+    glLoadIdentity();
+    expectPixelNear(gltest::readPixel(kMid, kMid), 0, 255, 0);
+}
+
 TEST_F(SceneObjectGl, FacesBehindTheLightArePaintedBlackInLitPasses) {
     SceneObject o;
     Surface s;
