@@ -67,18 +67,6 @@ void plainTexturingOnUnitZero() {
 
 // --- Draws that combine several texture units with four-argument combiners ---
 
-// One argument of a texture combiner: where it comes from and which part of it.
-struct CombinerArg {
-    GLenum source;
-    GLenum operand;
-};
-
-// A four-argument combiner: RGB = rgb[0] x rgb[1] + rgb[2] x rgb[3], likewise for the alpha.
-struct Combiner4 {
-    CombinerArg rgb[4];
-    CombinerArg alpha[4];
-};
-
 constexpr CombinerArg kZero{GL_ZERO, GL_SRC_COLOR};
 constexpr CombinerArg kOne{GL_ZERO, GL_ONE_MINUS_SRC_COLOR};
 constexpr CombinerArg kPrevious{GL_PREVIOUS, GL_SRC_COLOR};
@@ -593,36 +581,50 @@ void ScreenEffects::addThroughTwoMasks(int mask1, int mask2, int slotA) {
     // A x (1 - mask1) + A x (1 - mask2), for the colour and for the alpha.
     const GLuint textures[3] = {smallSlotA ? smallGrabTextures[slotA] : grabTextures[slotA],
                                 slotTexture(mask1), slotTexture(mask2)};
-    const bool oneToOne[3] = {texelPerPixel(smallSlotA != 0), texelPerPixel(useSmallTextures != 0),
-                              texelPerPixel(useSmallTextures != 0)};
-    glPushAttrib(GL_TEXTURE_BIT);
-    for (int unit = 0; unit < 3; ++unit) {
-        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-        takeUnitForScreenQuad();
-        glBindTexture(GL_TEXTURE_2D, textures[unit]);
-        // As in drawGrab: a slot whose texels fall one per pixel is read from its nearest texel.
-        if (oneToOne[unit]) setFilter(GL_NEAREST);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    }
-    setCombiner4({{sample(0), inverse(1), sample(0), inverse(2)},
-                  {sampleAlpha(0), inverseAlpha(1), sampleAlpha(0), inverseAlpha(2)}});
-
-    pushIdentity();
+    const bool small[3] = {smallSlotA != 0, useSmallTextures != 0, useSmallTextures != 0};
+    const Combiner4 sum{{sample(0), inverse(1), sample(0), inverse(2)},
+                        {sampleAlpha(0), inverseAlpha(1), sampleAlpha(0), inverseAlpha(2)}};
+    const Combiner4* combiners[3] = {nullptr, nullptr, &sum};
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    glDisable(GL_CULL_FACE);
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    fullScreenQuadOnUnits(3);
-    popIdentity();
-
-    for (int unit = 0; unit < 3; ++unit) {
-        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-        if (oneToOne[unit]) setFilter(GL_LINEAR);
-    }
-    giveBackUnits(3);
+    quadOverUnits(3, textures, small, combiners);
     // What combineGrabs leaves.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void ScreenEffects::quadOverUnits(int units, const GLuint* textures, const bool* small,
+                                  const Combiner4* const* combiners) {
+    bool oneToOne[kMaxQuadUnits] = {};
+    glPushAttrib(GL_TEXTURE_BIT);
+    for (int unit = 0; unit < units; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        takeUnitForScreenQuad();
+        glBindTexture(GL_TEXTURE_2D, textures[unit]);
+        setClampLinear();
+        // As in drawGrab: a slot whose texels fall one per pixel is read from its nearest texel.
+        oneToOne[unit] = texelPerPixel(small[unit]);
+        if (oneToOne[unit]) setFilter(GL_NEAREST);
+        if (combiners[unit] != nullptr)
+            setCombiner4(*combiners[unit]);
+        else
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
+
+    pushIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    fullScreenQuadOnUnits(units);
+    popIdentity();
+
+    for (int unit = 0; unit < units; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        if (oneToOne[unit]) setFilter(GL_LINEAR);
+    }
+    giveBackUnits(units);
 }
 
 void ScreenEffects::composeShadowedPicture(const ShadowedPicture& p) {
@@ -660,54 +662,32 @@ void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
     // Each mask's unit then adds L x (1 - M), colour and alpha alike, and the last unit H.
     const bool added = validSlot(p.addedSlot);
     const int units = 2 + p.maskCount + (added ? 1 : 0);
-    bool smallOf[5] = {p.smallLit, p.smallAmbient, p.smallMasks, p.smallMasks, p.smallMasks};
-    int slotOf[5] = {p.litSlot, p.ambientSlot, p.firstMask, p.firstMask + 1, p.firstMask + 2};
+    bool small[kMaxQuadUnits] = {p.smallLit, p.smallAmbient, p.smallMasks, p.smallMasks};
+    int slotOf[kMaxQuadUnits] = {p.litSlot, p.ambientSlot, p.firstMask, p.firstMask + 1};
     if (added) {
         slotOf[units - 1] = p.addedSlot;
-        smallOf[units - 1] = p.smallAdded;
+        small[units - 1] = p.smallAdded;
     }
     constexpr CombinerArg alphaAsRgb{GL_TEXTURE1_ARB, GL_SRC_ALPHA};
     constexpr CombinerArg inverseAlphaAsRgb{GL_TEXTURE1_ARB, GL_ONE_MINUS_SRC_ALPHA};
     const Combiner4 ambientOverLit{{sample(1), alphaAsRgb, kPrevious, inverseAlphaAsRgb},
                                    {sampleAlpha(1), kOneAlpha, kPreviousAlpha, inverseAlpha(1)}};
-    bool oneToOne[5] = {false, false, false, false, false};
-    glPushAttrib(GL_TEXTURE_BIT);
+    Combiner4 steps[kMaxQuadUnits];
+    const Combiner4* combiners[kMaxQuadUnits] = {nullptr, &ambientOverLit};
+    GLuint textures[kMaxQuadUnits] = {};
     for (int unit = 0; unit < units; ++unit) {
-        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-        takeUnitForScreenQuad();
-        glBindTexture(GL_TEXTURE_2D, smallOf[unit] ? smallGrabTextures[slotOf[unit]]
-                                                   : grabTextures[slotOf[unit]]);
-        setClampLinear();
-        // As in drawGrab: a slot whose texels fall one per pixel is read from its nearest texel.
-        oneToOne[unit] = texelPerPixel(smallOf[unit]);
-        if (oneToOne[unit]) setFilter(GL_NEAREST);
-        if (unit == 0)
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        else if (unit == 1)
-            setCombiner4(ambientOverLit);
-        else if (added && unit == units - 1)
-            setCombiner4({{kPrevious, kOne, sample(unit), kOne},
-                          {kPreviousAlpha, kOneAlpha, sampleAlpha(unit), kOneAlpha}});
+        textures[unit] = small[unit] ? smallGrabTextures[slotOf[unit]] : grabTextures[slotOf[unit]];
+        if (unit < 2) continue;
+        if (added && unit == units - 1)
+            steps[unit] = {{kPrevious, kOne, sample(unit), kOne},
+                           {kPreviousAlpha, kOneAlpha, sampleAlpha(unit), kOneAlpha}};
         else
-            setCombiner4({{kPrevious, kOne, sample(0), inverse(unit)},
-                          {kPreviousAlpha, kOneAlpha, sampleAlpha(0), inverseAlpha(unit)}});
+            steps[unit] = {{kPrevious, kOne, sample(0), inverse(unit)},
+                           {kPreviousAlpha, kOneAlpha, sampleAlpha(0), inverseAlpha(unit)}};
+        combiners[unit] = &steps[unit];
     }
-
-    pushIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_COLOR_MATERIAL);
     glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    fullScreenQuadOnUnits(units);
-    popIdentity();
-
-    for (int unit = 0; unit < units; ++unit) {
-        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-        if (oneToOne[unit]) setFilter(GL_LINEAR);
-    }
-    giveBackUnits(units);
+    quadOverUnits(units, textures, small, combiners);
     // What the step-by-step composition leaves.
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

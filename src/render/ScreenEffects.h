@@ -18,6 +18,18 @@ enum class FadeBlend {
     Replace = 1,  // instead of it
 };
 
+// One argument of a texture combiner: where it comes from and which part of it.
+struct CombinerArg {
+    GLenum source;
+    GLenum operand;
+};
+
+// A four-argument combiner: RGB = rgb[0] x rgb[1] + rgb[2] x rgb[3], likewise for the alpha.
+struct Combiner4 {
+    CombinerArg rgb[4];
+    CombinerArg alpha[4];
+};
+
 // The slots a scene lit through shadow masks is put together from, and whether each was grabbed
 // at the small size.
 struct ShadowedPicture {
@@ -132,6 +144,12 @@ private:
     static bool canSumOffsetsInOneDraw();
     // composeShadowedPicture's one draw.
     void composeShadowedInOneDraw(const ShadowedPicture& picture);
+    // The full-screen quad over units 0 to units - 1, unit k reading textures[k] (a slot's, of
+    // the small size where small[k]) through combiners[k], or as it is where that is null; the
+    // units' texture state is given back afterwards. Blending is the caller's.
+    static const int kMaxQuadUnits = 5;
+    void quadOverUnits(int units, const GLuint* textures, const bool* small,
+                       const Combiner4* const* combiners);
     // (1 - mask1) x A + (1 - mask2) x A added to the frame buffer in one draw.
     void addThroughTwoMasks(int mask1, int mask2, int slotA);
     // One blur pass over the bound slot: its four offsets (du, dv), each times its alpha and
