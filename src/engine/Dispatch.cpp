@@ -250,13 +250,10 @@ void Engine::applyEffects(const FramePlan& plan, ScreenEffects& fx) {
 // The visible slots over each other, bottom first.
 void Engine::drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
     glDisable(GL_BLEND);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    if (layerInPlace) {
+    if (layerInPlace)
         fx.premultiplyInPlace(plan.layerSlots[0]);
-    } else {
-        glClear(GL_COLOR_BUFFER_BIT);
-        for (int slot : plan.layerSlots) fx.drawGrab(slot, Blend::Alpha);
-    }
+    else
+        fx.drawLayers(plan.layerSlots);
     stagetimer::mark("layers");
 }
 

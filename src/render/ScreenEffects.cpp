@@ -694,6 +694,52 @@ void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
+void ScreenEffects::drawLayers(const std::vector<int>& slots) {
+    useSmallTextures = 0;
+    const int units = static_cast<int>(slots.size());
+    bool slotsValid = true;
+    for (int slot : slots) slotsValid = slotsValid && validSlot(slot);
+    // The quad replaces every pixel a grab later copies, so nothing needs clearing first.
+    if (glCaps.supportsTextureEnvCombine4 && glCaps.supportsBlendFuncSeparate && units >= 1 &&
+        units <= kMaxQuadUnits && glCaps.maxTextureUnits >= units && slotsValid &&
+        texelPerPixel(false) && viewportIsSlotArea()) {
+        drawLayersInOneDraw(slots);
+        return;
+    }
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    for (int slot : slots) drawGrab(slot, Blend::Alpha);
+}
+
+void ScreenEffects::drawLayersInOneDraw(const std::vector<int>& slots) {
+    // Unit 0: the bottom slot over transparent black, its colour times its alpha and its alpha
+    // as it is. Each unit k after it: slot k over what the units below made, as Blend::Alpha
+    // puts it there: S x alpha(S) + P x (1 - alpha(S)), the alpha alpha(S) + alpha(P) x
+    // (1 - alpha(S)).
+    const int units = static_cast<int>(slots.size());
+    GLuint textures[kMaxQuadUnits] = {};
+    const bool small[kMaxQuadUnits] = {};
+    Combiner4 steps[kMaxQuadUnits];
+    const Combiner4* combiners[kMaxQuadUnits] = {};
+    for (int unit = 0; unit < units; ++unit) {
+        textures[unit] = grabTextures[slots[unit]];
+        const CombinerArg alphaAsRgb{GL_TEXTURE0_ARB + static_cast<GLenum>(unit), GL_SRC_ALPHA};
+        const CombinerArg inverseAlphaAsRgb{GL_TEXTURE0_ARB + static_cast<GLenum>(unit),
+                                            GL_ONE_MINUS_SRC_ALPHA};
+        if (unit == 0)
+            steps[unit] = {{sample(0), alphaAsRgb, kZero, kZero},
+                           {sampleAlpha(0), kOneAlpha, kZeroAlpha, kZeroAlpha}};
+        else
+            steps[unit] = {{sample(unit), alphaAsRgb, kPrevious, inverseAlphaAsRgb},
+                           {sampleAlpha(unit), kOneAlpha, kPreviousAlpha, inverseAlpha(unit)}};
+        combiners[unit] = &steps[unit];
+    }
+    glDisable(GL_BLEND);
+    quadOverUnits(units, textures, small, combiners);
+    applyBlend(Blend::Alpha);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+}
+
 void ScreenEffects::drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour,
                                      float alpha, const Vec3* halfSize, bool repeat) {
     applyBlend(blend);

@@ -1,6 +1,8 @@
 #pragma once
 #include <GL/glew.h>
 
+#include <vector>
+
 #include "render/VectorMath.h"
 
 // How a full-screen layer or a textured quad goes onto the frame buffer.
@@ -97,6 +99,12 @@ public:
     // buffer with the whole sum: it is rounded once instead of once per step, so a value may
     // differ by a rounding step.
     void composeShadowedPicture(const ShadowedPicture& picture);
+    // The full-size slots over each other, bottom first, onto a cleared frame buffer: what
+    // clearing to transparent black and drawGrab(slot, Blend::Alpha) for each slot draw. Where
+    // the driver can (up to five slots, each texel on its own pixel), one draw replaces the
+    // frame buffer in the viewport with the whole stack: it is rounded once instead of once per
+    // slot, so a value may differ by a rounding step. Leaves the state drawGrab leaves.
+    void drawLayers(const std::vector<int>& slots);
     // Any texture as a rectangle in the current matrices.
     void drawTexturedQuad(GLuint textureId, Blend blend, const Vec3* colour, float alpha,
                           const Vec3* halfSize, bool repeat);
@@ -144,6 +152,8 @@ private:
     static bool canSumOffsetsInOneDraw();
     // composeShadowedPicture's one draw.
     void composeShadowedInOneDraw(const ShadowedPicture& picture);
+    // drawLayers' one draw.
+    void drawLayersInOneDraw(const std::vector<int>& slots);
     // The full-screen quad over units 0 to units - 1, unit k reading textures[k] (a slot's, of
     // the small size where small[k]) through combiners[k], or as it is where that is null; the
     // units' texture state is given back afterwards. Blending is the caller's.

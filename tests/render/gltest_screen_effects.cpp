@@ -31,6 +31,33 @@ protected:
         fill(0.5f, 0.5f, 1.0f);
         fx.grab(blueSlot);
     }
+    // A different spread of values into each of the first slots, full size and small; the
+    // faint slot's values stay low, so that adding it rarely saturates.
+    static void noiseIntoSlots(ScreenEffects& fx, int slots, int faintSlot = -1) {
+        std::vector<unsigned char> texels(512 * 512 * 4);
+        for (int slot = 0; slot < slots; ++slot) {
+            for (size_t i = 0; i < texels.size(); ++i)
+                texels[i] = static_cast<unsigned char>((i * 2654435761u >> (8 + slot * 3)) %
+                                                       (slot == faintSlot ? 64 : 256));
+            for (GLuint texture : {fx.grabTextures[slot], fx.smallGrabTextures[slot]}) {
+                glBindTexture(GL_TEXTURE_2D, texture);
+                const int size = texture == fx.grabTextures[slot] ? 512 : 128;
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE,
+                                texels.data());
+            }
+        }
+    }
+    static std::vector<unsigned char> readPicture() {
+        std::vector<unsigned char> picture(512 * 512 * 4);
+        glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, picture.data());
+        return picture;
+    }
+    static int largestDifference(const std::vector<unsigned char>& a,
+                                 const std::vector<unsigned char>& b) {
+        int largest = 0;
+        for (size_t i = 0; i < a.size(); ++i) largest = std::max(largest, std::abs(a[i] - b[i]));
+        return largest;
+    }
 };
 
 }  // namespace
@@ -237,19 +264,7 @@ TEST_F(ScreenEffectsTest, AddThroughMasksMatchesOneCombinationPerMask) {
 TEST_F(ScreenEffectsTest, ShadowedPictureInOneDrawMatchesTheStepByStepComposition) {
     ASSERT_TRUE(glCaps.supportsTextureEnvCombine4 && glCaps.supportsBlendFuncSeparate);
     ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 5);
-    std::vector<unsigned char> texels(512 * 512 * 4);
-    for (int slot = 0; slot < 5; ++slot) {
-        // The halo (slot 4) faint, so that adding it rarely saturates.
-        for (size_t i = 0; i < texels.size(); ++i)
-            texels[i] = static_cast<unsigned char>((i * 2654435761u >> (8 + slot * 3)) %
-                                                   (slot == 4 ? 64 : 256));
-        for (GLuint texture : {fx.grabTextures[slot], fx.smallGrabTextures[slot]}) {
-            glBindTexture(GL_TEXTURE_2D, texture);
-            const int size = texture == fx.grabTextures[slot] ? 512 : 128;
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE,
-                            texels.data());
-        }
-    }
+    noiseIntoSlots(fx, 5, 4);  // slot 4 the halo
     for (int masks = 1; masks <= 2; ++masks) {
         ShadowedPicture picture;
         picture.litSlot = 0;
@@ -273,16 +288,28 @@ TEST_F(ScreenEffectsTest, ShadowedPictureInOneDrawMatchesTheStepByStepCompositio
                 fx.drawGrab(picture.addedSlot, Blend::Additive);
                 fx.useSmallTextures = 0;
             }
-            pictures[oneDraw].resize(512 * 512 * 4);
-            glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, pictures[oneDraw].data());
+            pictures[oneDraw] = readPicture();
         }
-        int largest = 0, between = 0;
-        for (size_t i = 0; i < pictures[0].size(); ++i) {
-            largest = std::max(largest, std::abs(pictures[0][i] - pictures[1][i]));
-            between += pictures[0][i] > 10 && pictures[0][i] < 245;
-        }
-        EXPECT_LE(largest, 2) << masks << " masks";
+        int between = 0;
+        for (unsigned char value : pictures[0]) between += value > 10 && value < 245;
+        EXPECT_LE(largestDifference(pictures[0], pictures[1]), 2) << masks << " masks";
         EXPECT_GT(between, 512 * 512) << masks << " masks";  // mostly unsaturated values
+    }
+}
+
+// Layers stacked in one draw must be what clearing and drawing each slot over the ones below by
+// its alpha make, colour and alpha, up to rounding, whatever the frame buffer held before.
+TEST_F(ScreenEffectsTest, LayersInOneDrawMatchTheStepByStepStack) {
+    ASSERT_TRUE(glCaps.supportsTextureEnvCombine4 && glCaps.supportsBlendFuncSeparate);
+    ScreenEffects fx(512, 512, 128, 128, 512, 512, 128, 128, 3);
+    noiseIntoSlots(fx, 3);
+    for (const std::vector<int>& slots : {std::vector<int>{1}, {2, 0}, {0, 1, 2}}) {
+        fill(0, 0, 0, 0);
+        for (int slot : slots) fx.drawGrab(slot, Blend::Alpha);
+        const std::vector<unsigned char> stepByStep = readPicture();
+        fill(0.3f, 0.6f, 0.9f, 0.5f);
+        fx.drawLayers(slots);
+        EXPECT_LE(largestDifference(stepByStep, readPicture()), 2) << slots.size() << " slots";
     }
 }
 
