@@ -5,6 +5,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -204,12 +205,98 @@ Vec3 rotated(const Vec3& v, float angleDegrees, const Vec3& axis) {
 std::vector<GlyphVertex> vertexScratch;
 std::vector<GlyphPose> poseScratch;
 
+// One glyph's corners and texture coordinates, cut to its ink box and turned by its pose.
+struct PosedGlyph {
+    Vec3 corners[4];
+    float s[4], t[4];
+};
+
+float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+
 }  // namespace
+
+std::vector<InkBox> glyphInkBoxes(const std::vector<unsigned char>& alpha, int width, int height,
+                                  const FontLayout& layout) {
+    std::vector<InkBox> boxes(static_cast<std::size_t>(std::max(0, layout.columns * layout.rows)));
+    const float boxWidth = layout.glyphU * static_cast<float>(width);
+    const float boxHeight = layout.glyphV * static_cast<float>(height);
+    if (width <= 0 || height <= 0 || boxWidth <= 0.0f || boxHeight <= 0.0f ||
+        alpha.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        return boxes;
+    for (std::size_t cell = 0; cell < boxes.size(); ++cell) {
+        const int col = static_cast<int>(cell) % layout.columns;
+        const int row = static_cast<int>(cell) / layout.columns;
+        // The box in texel units: texel i covers [i, i + 1).
+        const float left = (static_cast<float>(col) * layout.pitchU + layout.originU) *
+                               static_cast<float>(width) - boxWidth * 0.5f;
+        const float bottom = (static_cast<float>(row) * layout.pitchV + layout.originV) *
+                                 static_cast<float>(height) - boxHeight * 0.5f;
+        // Linear sampling at x reads texels floor(x - 0.5) and the one after it.
+        const int i0 = static_cast<int>(std::floor(left - 0.5f));
+        const int i1 = static_cast<int>(std::floor(left + boxWidth - 0.5f)) + 1;
+        const int j0 = static_cast<int>(std::floor(bottom - 0.5f));
+        const int j1 = static_cast<int>(std::floor(bottom + boxHeight - 0.5f)) + 1;
+        if (i0 < 0 || j0 < 0 || i1 >= width || j1 >= height) continue;
+        int inkLeft = i1 + 1, inkRight = i0 - 1, inkBottom = j1 + 1, inkTop = j0 - 1;
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i) {
+                if (alpha[static_cast<std::size_t>(j) * width + i] == 0) continue;
+                inkLeft = std::min(inkLeft, i);
+                inkRight = std::max(inkRight, i);
+                inkBottom = std::min(inkBottom, j);
+                inkTop = std::max(inkTop, j);
+            }
+        InkBox& box = boxes[cell];
+        if (inkRight < inkLeft) {
+            box = InkBox{0.5f, 0.5f, 0.5f, 0.5f};
+            continue;
+        }
+        // Texels a to b reach the samples in [a - 0.5, b + 1.5).
+        box.s0 = clamp01((static_cast<float>(inkLeft) - 1.0f - left) / boxWidth);
+        box.s1 = clamp01((static_cast<float>(inkRight) + 2.0f - left) / boxWidth);
+        box.t0 = clamp01((static_cast<float>(inkBottom) - 1.0f - bottom) / boxHeight);
+        box.t1 = clamp01((static_cast<float>(inkTop) + 2.0f - bottom) / boxHeight);
+    }
+    return boxes;
+}
+
+void BitmapFont::readInkBoxes() const {
+    inkBoxesRead = true;
+    const TextureRecord* record = textures != nullptr ? textures->find(textureName) : nullptr;
+    if (record == nullptr || record->target != GL_TEXTURE_2D) return;
+    const bool noMipmaps = record->minFilter == GL_LINEAR || record->minFilter == GL_NEAREST;
+    if (!noMipmaps) return;
+    GLint bound = 0, width = 0, height = 0, packAlignment = 4;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glBindTexture(GL_TEXTURE_2D, record->textureId);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width > 0 && height > 0) {
+        std::vector<unsigned char> alpha(static_cast<std::size_t>(width) * height);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+        FontLayout layout;
+        layout.firstChar = firstChar;
+        layout.columns = columns;
+        layout.rows = rows;
+        layout.glyphU = glyphU;
+        layout.glyphV = glyphV;
+        layout.originU = originU;
+        layout.originV = originV;
+        layout.pitchU = pitchU;
+        layout.pitchV = pitchV;
+        inkBoxes = glyphInkBoxes(alpha, width, height, layout);
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
 
 void BitmapFont::draw(const std::vector<GlyphQuad>& quads, int copies, const Vec3& step,
                       const PerCharacter& perCharacter, float userValue, int blendMode) const {
     const bool separateBlend =
         glCaps.supportsBlendFuncSeparate && glBlendFuncSeparateEXT != nullptr;
+    if (!inkBoxesRead) readInkBoxes();
     setDrawingState(blendMode, separateBlend);
     const std::vector<GlyphVertex>& vertices =
         glyphVertices(quads, copies, step, perCharacter, userValue);
@@ -262,13 +349,39 @@ const std::vector<GlyphVertex>& BitmapFont::glyphVertices(const std::vector<Glyp
             poses[i] = perCharacter(userValue, static_cast<float>(quads[i].column),
                                     static_cast<float>(quads[i].line));
 
+    // Each quad cut to the ink box of its character: the corners at fractions (a, b) of the way
+    // along s (corner 0 to 3) and t (corner 0 to 1), in the same order as the whole quad's.
+    std::vector<PosedGlyph> posed(quads.size());
+    for (size_t i = 0; i < quads.size(); ++i) {
+        const GlyphQuad& quad = quads[i];
+        const int cell = quad.character - firstChar;
+        const InkBox box = cutGlyphsToInk && cell >= 0 &&
+                                   static_cast<size_t>(cell) < inkBoxes.size()
+                               ? inkBoxes[static_cast<size_t>(cell)]
+                               : InkBox();
+        const float a[4] = {box.s0, box.s0, box.s1, box.s1};
+        const float b[4] = {box.t0, box.t1, box.t1, box.t0};
+        const bool whole = box.s0 == 0.0f && box.s1 == 1.0f && box.t0 == 0.0f && box.t1 == 1.0f;
+        for (int c = 0; c < 4; ++c) {
+            Vec3 corner = quad.corners[c];
+            posed[i].s[c] = quad.s[c];
+            posed[i].t[c] = quad.t[c];
+            if (!whole) {
+                corner = quad.corners[0] + (quad.corners[3] - quad.corners[0]) * a[c] +
+                         (quad.corners[1] - quad.corners[0]) * b[c];
+                posed[i].s[c] = quad.s[0] + (quad.s[3] - quad.s[0]) * a[c];
+                posed[i].t[c] = quad.t[0] + (quad.t[1] - quad.t[0]) * b[c];
+            }
+            posed[i].corners[c] = rotated(corner, poses[i].angleDegrees, poses[i].axis);
+        }
+    }
+
     std::vector<GlyphVertex>& vertices = vertexScratch;
     vertices.clear();
     for (int copy = 0; copy < copies; ++copy) {
         const Vec3 offset = step * static_cast<float>(copy);
         float current[4] = {colour.x, colour.y, colour.z, alpha};
         for (size_t i = 0; i < quads.size(); ++i) {
-            const GlyphQuad& quad = quads[i];
             const GlyphPose& pose = poses[i];
             if (pose.setsColour) {
                 current[0] = pose.colour.x;
@@ -276,11 +389,11 @@ const std::vector<GlyphVertex>& BitmapFont::glyphVertices(const std::vector<Glyp
                 current[2] = pose.colour.z;
                 current[3] = 1.0f;
             }
-            const Vec3 centre = offset + quad.origin + pose.translation;
+            const Vec3 centre = offset + quads[i].origin + pose.translation;
             for (int c = 0; c < 4; ++c) {
-                const Vec3 p = centre + rotated(quad.corners[c], pose.angleDegrees, pose.axis);
+                const Vec3 p = centre + posed[i].corners[c];
                 vertices.push_back(GlyphVertex{{p.x, p.y, p.z},
-                                               {quad.s[c], quad.t[c]},
+                                               {posed[i].s[c], posed[i].t[c]},
                                                {current[0], current[1], current[2], current[3]}});
             }
         }

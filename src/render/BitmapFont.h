@@ -63,6 +63,21 @@ struct GlyphPose {
     Vec3 axis{0.0f, 0.0f, 1.0f};
 };
 
+// The part of a glyph's box that is drawn, as fractions of the box along s (its right axis)
+// and along t (its up axis). The whole box by default.
+struct InkBox {
+    float s0 = 0.0f, s1 = 1.0f;
+    float t0 = 0.0f, t1 = 1.0f;
+};
+
+// For each cell of a grid, the part of its glyph box where linear sampling can meet a texel
+// whose alpha is above zero, with half a texel to spare on every side: the only part that
+// passes the alpha test the font draws with. A cell without such texels gets an empty box, and
+// one whose samples would reach past the texture's edge keeps its whole box. alpha holds the
+// texture's alpha, width x height, the row at t = 0 first.
+std::vector<InkBox> glyphInkBoxes(const std::vector<unsigned char>& alpha, int width, int height,
+                                  const FontLayout& layout);
+
 // One corner of a drawn glyph, as the vertex arrays take it.
 struct GlyphVertex {
     float position[3];
@@ -139,6 +154,9 @@ public:
     int line = 0;
     int column = 0;
     bool hasLayout = true;
+    // Whether each glyph's quad is cut down to its ink box (see glyphInkBoxes): the same
+    // picture with far fewer fragments to shade and throw away. Off draws the whole boxes.
+    bool cutGlyphsToInk = true;
 
 private:
     bool inGrid(int ch) const;
@@ -152,4 +170,9 @@ private:
                                                   float userValue) const;
     void drawGlyphs(const std::vector<GlyphVertex>& vertices, int blendMode,
                     bool separateBlend) const;
+    // The ink boxes of the font texture's cells, read back from the texture on the first draw;
+    // none (whole boxes) where the texture is not sampled linearly or nearest without mipmaps.
+    void readInkBoxes() const;
+    mutable std::vector<InkBox> inkBoxes;
+    mutable bool inkBoxesRead = false;
 };

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -33,6 +35,27 @@ void fillGlyph(std::vector<unsigned char>& atlas, char ch, unsigned char alpha) 
         }
 }
 
+// Ink in one corner of 'D''s glyph box only: the texels from a quarter to half of the box's
+// width in, in its first half along t, opaque with a ramp of colour, so that a cut quad
+// sampling them anywhere else than the whole quad does would show.
+void fillCornerInk(std::vector<unsigned char>& atlas) {
+    const FontPixelLayout l = basicOutputFontLayout();
+    const int cell = 'D' - l.firstChar;
+    const int left = static_cast<int>(l.originX + static_cast<float>(cell % l.columns) * l.pitchX -
+                                      l.glyphWidth * 0.5f);
+    const int bottom = static_cast<int>(
+        l.originY + static_cast<float>(cell / l.columns) * l.pitchY - l.glyphHeight * 0.5f);
+    const int w = static_cast<int>(l.glyphWidth), h = static_cast<int>(l.glyphHeight);
+    for (int y = bottom + 2; y < bottom + h / 2; ++y)
+        for (int x = left + w / 4; x < left + w / 2; ++x) {
+            unsigned char* p = &atlas[(static_cast<std::size_t>(y) * kAtlasSize + x) * 4];
+            p[0] = static_cast<unsigned char>(x * 7);
+            p[1] = static_cast<unsigned char>(y * 5);
+            p[2] = 255;
+            p[3] = 255;
+        }
+}
+
 class BitmapFontGlTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -40,6 +63,7 @@ protected:
         std::vector<unsigned char> atlas(static_cast<std::size_t>(kAtlasSize) * kAtlasSize * 4, 0);
         fillGlyph(atlas, 'A', 255);
         fillGlyph(atlas, 'B', kHalfAlpha);
+        fillCornerInk(atlas);
         pngtest::PngSpec spec;
         spec.width = spec.height = kAtlasSize;
         atlasDir = new pngtest::TempDir();
@@ -207,6 +231,36 @@ TEST_F(BitmapFontGlTest, StackDrawsEachCopyOneStepFurtherFromTheSameCursor) {
     EXPECT_TRUE(isBlack(gltest::readPixel(79, 64)));  // between the copies
     EXPECT_EQ(font.column, 1);  // after the one character, as one print leaves it
     EXPECT_EQ(font.line, 0);
+}
+
+// Quads cut to their ink draw what the whole quads draw: here turned in perspective, in a
+// stack whose copies hide each other through the depth test (the glyphs of one copy, in one
+// plane, do not overlap: where they did, rounding would decide which one shows).
+TEST_F(BitmapFontGlTest, GlyphsCutToTheirInkDrawWhatTheWholeGlyphsDraw) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1.0, 1.0, -1.0, 1.0, 1.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    std::vector<unsigned char> pictures[2];
+    for (bool cut : {false, true}) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        BitmapFont font(&textures, "basicOutputFont", basicOutputFontLayout());
+        font.cutGlyphsToInk = cut;
+        font.setFrame(Vec3(0.0f, 0.0f, -3.0f), Vec3(1.0f, 0.2f, 0.3f), Vec3(-0.1f, -1.0f, 0.2f));
+        font.setMetrics(1.0f, 2.0f, 1.1f, 1.0f);
+        font.printStack("DAD", 4, Vec3(0.05f, 0.0f, -0.3f), true, 1.0f, 1.0f, nullptr, 0.0f);
+        pictures[cut].resize(kWindow * kWindow * 4);
+        glReadPixels(0, 0, kWindow, kWindow, GL_RGBA, GL_UNSIGNED_BYTE, pictures[cut].data());
+    }
+    glDisable(GL_DEPTH_TEST);
+    int largest = 0, blue = 0;
+    for (std::size_t i = 0; i < pictures[0].size(); ++i) {
+        largest = std::max(largest, std::abs(pictures[0][i] - pictures[1][i]));
+        blue += i % 4 == 2 && pictures[0][i] > 200 && pictures[0][i - 2] < 200;  // 'D''s ink
+    }
+    EXPECT_LE(largest, 1);
+    EXPECT_GT(blue, 30);
 }
 
 TEST_F(BitmapFontGlTest, EmptyTextStillSetsTheDrawingState) {

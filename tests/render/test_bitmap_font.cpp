@@ -244,4 +244,39 @@ TEST(BitmapFontWithoutTexture, KeepsItsCursorAndDrawsNothing) {
     EXPECT_EQ(orphan.column, 1);
 }
 
+// Two 20 x 10 glyph boxes side by side in a 64 x 16 texture (centres at x 16 and 40, y 8), and a
+// third cell whose box reaches past the right edge.
+TEST(GlyphInkBoxes, CutEachBoxToTheSamplesThatCanMeetInk) {
+    const int width = 64, height = 16;
+    std::vector<unsigned char> alpha(width * height, 0);
+    alpha[10 * width + 12] = 7;  // cell 0: one texel, column 12 and row 10
+    alpha[9 * width + 58] = 255;  // cell 2's only ink
+    FontLayout layout;
+    layout.columns = 3;
+    layout.rows = 1;
+    layout.glyphU = 20.0f / width;
+    layout.glyphV = 10.0f / height;
+    layout.originU = 16.0f / width;
+    layout.originV = 8.0f / height;
+    layout.pitchU = 24.0f / width;
+    const std::vector<InkBox> boxes = glyphInkBoxes(alpha, width, height, layout);
+    ASSERT_EQ(boxes.size(), 3u);
+    // Cell 0's box spans x 6 to 26 and y 3 to 13; samples in [11.5, 13.5) x [9.5, 11.5) can
+    // read the texel, and half a texel more either side is kept.
+    EXPECT_FLOAT_EQ(boxes[0].s0, 5.0f / 20.0f);
+    EXPECT_FLOAT_EQ(boxes[0].s1, 8.0f / 20.0f);
+    EXPECT_FLOAT_EQ(boxes[0].t0, 6.0f / 10.0f);
+    EXPECT_FLOAT_EQ(boxes[0].t1, 9.0f / 10.0f);
+    // Cell 1 has no ink: nothing of it can show.
+    EXPECT_EQ(boxes[1].s0, boxes[1].s1);
+    EXPECT_EQ(boxes[1].t0, boxes[1].t1);
+    // Cell 2 would read past the edge (wrapping round): it keeps its whole box.
+    EXPECT_EQ(boxes[2].s0, 0.0f);
+    EXPECT_EQ(boxes[2].s1, 1.0f);
+    EXPECT_EQ(boxes[2].t0, 0.0f);
+    EXPECT_EQ(boxes[2].t1, 1.0f);
+    // Without the texture's alpha every box stays whole.
+    EXPECT_EQ(glyphInkBoxes({}, width, height, layout)[0].s1, 1.0f);
+}
+
 }  // namespace
