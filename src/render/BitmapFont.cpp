@@ -263,33 +263,22 @@ std::vector<InkBox> glyphInkBoxes(const std::vector<unsigned char>& alpha, int w
 void BitmapFont::readInkBoxes() const {
     inkBoxesRead = true;
     const TextureRecord* record = textures != nullptr ? textures->find(textureName) : nullptr;
-    if (record == nullptr || record->target != GL_TEXTURE_2D) return;
+    if (record == nullptr) return;
     const bool noMipmaps = record->minFilter == GL_LINEAR || record->minFilter == GL_NEAREST;
     if (!noMipmaps) return;
-    GLint bound = 0, width = 0, height = 0, packAlignment = 4;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
-    glBindTexture(GL_TEXTURE_2D, record->textureId);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    if (width > 0 && height > 0) {
-        std::vector<unsigned char> alpha(static_cast<std::size_t>(width) * height);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
-        glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
-        FontLayout layout;
-        layout.firstChar = firstChar;
-        layout.columns = columns;
-        layout.rows = rows;
-        layout.glyphU = glyphU;
-        layout.glyphV = glyphV;
-        layout.originU = originU;
-        layout.originV = originV;
-        layout.pitchU = pitchU;
-        layout.pitchV = pitchV;
-        inkBoxes = glyphInkBoxes(alpha, width, height, layout);
-    }
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    int width = 0, height = 0;
+    const std::vector<unsigned char> alpha = textures->readAlpha(textureName, &width, &height);
+    FontLayout layout;
+    layout.firstChar = firstChar;
+    layout.columns = columns;
+    layout.rows = rows;
+    layout.glyphU = glyphU;
+    layout.glyphV = glyphV;
+    layout.originU = originU;
+    layout.originV = originV;
+    layout.pitchU = pitchU;
+    layout.pitchV = pitchV;
+    inkBoxes = glyphInkBoxes(alpha, width, height, layout);
 }
 
 void BitmapFont::draw(const std::vector<GlyphQuad>& quads, int copies, const Vec3& step,

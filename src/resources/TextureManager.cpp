@@ -61,6 +61,30 @@ int TextureManager::load(const std::string& fileName, const std::string& name,
     return TextureResult::Ok;
 }
 
+std::vector<unsigned char> TextureManager::readAlpha(const std::string& name, int* width,
+                                                     int* height) const {
+    *width = *height = 0;
+    const TextureRecord* record = find(name);
+    if (record == nullptr || record->target != GL_TEXTURE_2D) return {};
+    GLint bound = 0, w = 0, h = 0, packAlignment = 4;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glBindTexture(GL_TEXTURE_2D, record->textureId);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    std::vector<unsigned char> alpha;
+    if (w > 0 && h > 0) {
+        alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+        *width = w;
+        *height = h;
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    return alpha;
+}
+
 const TextureRecord* TextureManager::find(const std::string& name) const {
     for (const TextureRecord& record : records_)
         if (record.name == name) return &record;

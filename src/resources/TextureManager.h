@@ -51,6 +51,10 @@ public:
     // record's wrap and filter values. An unknown name changes no OpenGL state.
     void bind(const std::string& name) const;
 
+    // The alpha of a 2D texture's first level as the driver holds it, width x height, the row
+    // at t = 0 first; empty for an unknown name or a cube map. Leaves the 2D binding as it was.
+    std::vector<unsigned char> readAlpha(const std::string& name, int* width, int* height) const;
+
     // All records, in load order.
     const std::deque<TextureRecord>& records() const { return records_; }
 
