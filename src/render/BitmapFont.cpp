@@ -202,14 +202,15 @@ Vec3 rotated(const Vec3& v, float angleDegrees, const Vec3& axis) {
                     (a.z * a.z * k + c) * v.z);
 }
 
-std::vector<GlyphVertex> vertexScratch;
-std::vector<GlyphPose> poseScratch;
-
 // One glyph's corners and texture coordinates, cut to its ink box and turned by its pose.
 struct PosedGlyph {
     Vec3 corners[4];
     float s[4], t[4];
 };
+
+std::vector<GlyphVertex> vertexScratch;
+std::vector<GlyphPose> poseScratch;
+std::vector<PosedGlyph> posedScratch;
 
 float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
 
@@ -340,7 +341,8 @@ const std::vector<GlyphVertex>& BitmapFont::glyphVertices(const std::vector<Glyp
 
     // Each quad cut to the ink box of its character: the corners at fractions (a, b) of the way
     // along s (corner 0 to 3) and t (corner 0 to 1), in the same order as the whole quad's.
-    std::vector<PosedGlyph> posed(quads.size());
+    std::vector<PosedGlyph>& posed = posedScratch;
+    posed.resize(quads.size());
     for (size_t i = 0; i < quads.size(); ++i) {
         const GlyphQuad& quad = quads[i];
         const int cell = quad.character - firstChar;

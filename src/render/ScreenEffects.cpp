@@ -668,9 +668,8 @@ void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
         slotOf[units - 1] = p.addedSlot;
         small[units - 1] = p.smallAdded;
     }
-    constexpr CombinerArg alphaAsRgb{GL_TEXTURE1_ARB, GL_SRC_ALPHA};
-    constexpr CombinerArg inverseAlphaAsRgb{GL_TEXTURE1_ARB, GL_ONE_MINUS_SRC_ALPHA};
-    const Combiner4 ambientOverLit{{sample(1), alphaAsRgb, kPrevious, inverseAlphaAsRgb},
+    // (In an RGB lane, sampleAlpha and inverseAlpha give the alpha on all three channels.)
+    const Combiner4 ambientOverLit{{sample(1), sampleAlpha(1), kPrevious, inverseAlpha(1)},
                                    {sampleAlpha(1), kOneAlpha, kPreviousAlpha, inverseAlpha(1)}};
     Combiner4 steps[kMaxQuadUnits];
     const Combiner4* combiners[kMaxQuadUnits] = {nullptr, &ambientOverLit};
@@ -702,7 +701,7 @@ void ScreenEffects::drawLayers(const std::vector<int>& slots) {
     // The quad replaces every pixel a grab later copies, so nothing needs clearing first.
     if (glCaps.supportsTextureEnvCombine4 && glCaps.supportsBlendFuncSeparate && units >= 1 &&
         units <= kMaxQuadUnits && glCaps.maxTextureUnits >= units && slotsValid &&
-        texelPerPixel(false) && viewportIsSlotArea()) {
+        viewportIsSlotArea()) {
         drawLayersInOneDraw(slots);
         return;
     }
@@ -723,14 +722,11 @@ void ScreenEffects::drawLayersInOneDraw(const std::vector<int>& slots) {
     const Combiner4* combiners[kMaxQuadUnits] = {};
     for (int unit = 0; unit < units; ++unit) {
         textures[unit] = grabTextures[slots[unit]];
-        const CombinerArg alphaAsRgb{GL_TEXTURE0_ARB + static_cast<GLenum>(unit), GL_SRC_ALPHA};
-        const CombinerArg inverseAlphaAsRgb{GL_TEXTURE0_ARB + static_cast<GLenum>(unit),
-                                            GL_ONE_MINUS_SRC_ALPHA};
         if (unit == 0)
-            steps[unit] = {{sample(0), alphaAsRgb, kZero, kZero},
+            steps[unit] = {{sample(0), sampleAlpha(0), kZero, kZero},
                            {sampleAlpha(0), kOneAlpha, kZeroAlpha, kZeroAlpha}};
         else
-            steps[unit] = {{sample(unit), alphaAsRgb, kPrevious, inverseAlphaAsRgb},
+            steps[unit] = {{sample(unit), sampleAlpha(unit), kPrevious, inverseAlpha(unit)},
                            {sampleAlpha(unit), kOneAlpha, kPreviousAlpha, inverseAlpha(unit)}};
         combiners[unit] = &steps[unit];
     }
