@@ -217,12 +217,24 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
     for (const auto& o : objects) anyChanged = anyChanged || o->changed;
     const bool keepMaps = !skipObjects && drawnShadowMaps.current && source == drawnShadowMaps &&
                           !anyChanged && !glIsEnabled(GL_ALPHA_TEST);
+    // Each map is drawn (and copied) from a cleared depth buffer, and the buffer is left
+    // cleared after it. Clearing a buffer nothing has been drawn into since its last clear
+    // changes nothing, so only the clears that follow drawing, or come first, are made: a clear
+    // costs about as much as a small pass.
+    const bool drawMaps = !skipObjects && !keepMaps;
+    bool depthCleared = false;
     for (SceneObject* light : lights) {
         if (!light->hasShadowMap()) continue;
         setupAsOnlyLight(*light);
-        light->beginShadowMapRender();
-        if (!skipObjects && !keepMaps) drawAll(kPassLit, true, true);
-        light->endShadowMapRender(!keepMaps);
+        const bool clearFirst = !keepMaps && !depthCleared;
+        light->beginShadowMapRender(clearFirst);
+        depthCleared = depthCleared || clearFirst;
+        if (drawMaps) {
+            drawAll(kPassLit, true, true);
+            depthCleared = false;
+        }
+        light->endShadowMapRender(!keepMaps, !depthCleared);
+        depthCleared = true;
     }
     if (!skipObjects) drawnShadowMaps = source;
     glDepthFunc(GL_LESS);

@@ -211,7 +211,7 @@ void SceneObject::setupLight(int& counter) {
     if (counter <= 7) ++counter;
 }
 
-void SceneObject::beginShadowMapRender() {
+void SceneObject::beginShadowMapRender(bool clearDepth) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadMatrixf(lightProjection);
@@ -223,7 +223,7 @@ void SceneObject::beginShadowMapRender() {
     // when the map has been copied, so nothing later depends on what was there.
     glDepthMask(GL_TRUE);
     glClearDepth(1.0);
-    glClear(GL_DEPTH_BUFFER_BIT);
+    if (clearDepth) glClear(GL_DEPTH_BUFFER_BIT);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);
     glEnable(GL_DEPTH_TEST);
@@ -234,7 +234,7 @@ void SceneObject::beginShadowMapRender() {
     glPolygonOffset(1.25f, 0.0f);
 }
 
-void SceneObject::endShadowMapRender(bool copyDepth) {
+void SceneObject::endShadowMapRender(bool copyDepth, bool clearDepth) {
     if (shadowTexture != 0) {
         glBindTexture(GL_TEXTURE_2D, shadowTexture);
         if (copyDepth)
@@ -247,7 +247,7 @@ void SceneObject::endShadowMapRender(bool copyDepth) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDepthMask(GL_TRUE);
     glClearDepth(1.0);
-    glClear(GL_DEPTH_BUFFER_BIT);
+    if (clearDepth) glClear(GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glMatrixMode(GL_PROJECTION);

@@ -121,9 +121,11 @@ public:
     // object and counts up. Nothing unless isLight.
     void setupLight(int& counter);
 
-    void beginShadowMapRender();
+    // clearDepth false leaves out the depth clears, for a caller who knows the whole depth
+    // buffer already holds the clear value 1 (cleared, nothing drawn since).
+    void beginShadowMapRender(bool clearDepth = true);
     // copyDepth false keeps the map as it is (it was drawn earlier and is still current).
-    void endShadowMapRender(bool copyDepth = true);
+    void endShadowMapRender(bool copyDepth = true, bool clearDepth = true);
     // On the active texture unit, with the camera's view on the modelview stack.
     void beginShadowProjection();
     void endShadowProjection();

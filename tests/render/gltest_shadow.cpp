@@ -198,3 +198,34 @@ TEST_F(ShadowGl, SecondLightsMaskIsTheMaskItHasAlone) {
     EXPECT_TRUE(alone == second);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
+
+// Each shadow map must be drawn from a cleared depth buffer, and the maps must leave one behind
+// (the direct passes draw on it without clearing it themselves), whatever the buffer held
+// before and whether the maps are drawn or kept from the frame's earlier draw.
+TEST_F(ShadowGl, FramesAreTheSameOverLeftoverDepth) {
+    buildScene({Vec3(5, 5, 0), Vec3(-4, 6, 1)});
+    auto picture = [&](bool leftoverDepth, bool composited) {
+        glDepthMask(GL_TRUE);
+        glClearDepth(leftoverDepth ? 0.0 : 1.0);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearDepth(1.0);
+        // Without the composited draw, the direct one keeps the maps its last frame drew.
+        renderer->draw(camera.get(), false, composited, composited ? 1 : 0, false, effects.get(),
+                       composited, composited, composited);
+        if (composited)
+            renderer->draw(camera.get(), false, false, 0, true, effects.get(), true, false,
+                           false);
+        std::vector<unsigned char> pixels(512 * 512 * 4);
+        glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    const std::vector<unsigned char> frame = picture(false, true);
+    EXPECT_TRUE(picture(true, true) == frame) << "maps drawn over leftover depth";
+    const std::vector<unsigned char> direct = picture(false, false);
+    int lit = 0;
+    for (size_t i = 0; i < direct.size(); i += 4) lit += direct[i] > 60 ? 1 : 0;
+    EXPECT_GT(lit, 10000);
+    EXPECT_TRUE(picture(true, false) == direct) << "maps kept";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
