@@ -125,8 +125,11 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     if (halo) blurHalo(*effects, camera, blurProgress, blurPasses, blurFadeOut);
 
     // The picture itself with surface slot 0, shadows composited through the screen effects
-    // (drawn directly without them), the halo added as the last step of the composition.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // (drawn directly without them), the halo added as the last step of the composition. The
+    // composited draw clears, before each of its passes, all that the pass draws on and copies,
+    // so only the direct one needs the frame cleared here: a clear costs as much as a small pass.
+    if (effects == nullptr || camera == nullptr)
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderer.drawComposited(camera, effects, halo ? effects->workSlotBase : -1);
 }
 

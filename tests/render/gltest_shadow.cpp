@@ -201,27 +201,40 @@ TEST_F(ShadowGl, SecondLightsMaskIsTheMaskItHasAlone) {
 
 // Each shadow map must be drawn from a cleared depth buffer, and the maps must leave one behind
 // (the direct passes draw on it without clearing it themselves), whatever the buffer held
-// before and whether the maps are drawn or kept from the frame's earlier draw.
-TEST_F(ShadowGl, FramesAreTheSameOverLeftoverDepth) {
+// before and whether the maps are drawn or kept from the frame's earlier draw. The composited
+// draw clears all it reads itself, so leftovers just before it change nothing either.
+TEST_F(ShadowGl, FramesAreTheSameOverLeftovers) {
     buildScene({Vec3(5, 5, 0), Vec3(-4, 6, 1)});
-    auto picture = [&](bool leftoverDepth, bool composited) {
+    auto leaveOver = [](bool leftovers) {
         glDepthMask(GL_TRUE);
-        glClearDepth(leftoverDepth ? 0.0 : 1.0);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClearDepth(leftovers ? 0.0 : 1.0);
+        if (leftovers)
+            glClearColor(0.3f, 0.6f, 0.9f, 0.5f);
+        else
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glClearDepth(1.0);
+    };
+    // Leftovers before the frame, or (composited frames only) between its two draws.
+    auto picture = [&](bool leftoverDepth, bool composited, bool leftoversBetween = false) {
+        leaveOver(leftoverDepth);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
         // Without the composited draw, the direct one keeps the maps its last frame drew.
         renderer->draw(camera.get(), false, composited, composited ? 1 : 0, false, effects.get(),
                        composited, composited, composited);
-        if (composited)
+        if (composited) {
+            if (leftoversBetween) leaveOver(true);
             renderer->draw(camera.get(), false, false, 0, true, effects.get(), true, false,
                            false);
+        }
         std::vector<unsigned char> pixels(512 * 512 * 4);
         glReadPixels(0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     };
     const std::vector<unsigned char> frame = picture(false, true);
     EXPECT_TRUE(picture(true, true) == frame) << "maps drawn over leftover depth";
+    EXPECT_TRUE(picture(false, true, true) == frame) << "leftovers before the composited draw";
     const std::vector<unsigned char> direct = picture(false, false);
     int lit = 0;
     for (size_t i = 0; i < direct.size(); i += 4) lit += direct[i] > 60 ? 1 : 0;
