@@ -82,6 +82,15 @@ constexpr CombinerArg inverseAlpha(GLenum k) {
     return {GL_TEXTURE0_ARB + k, GL_ONE_MINUS_SRC_ALPHA};
 }
 
+// Unit k's sample put over what the units below made, as Blend::Alpha puts a picture over the
+// frame buffer: S x alpha(S) + P x (1 - alpha(S)), the alpha alpha(S) + alpha(P) x
+// (1 - alpha(S)). (In an RGB lane, sampleAlpha and inverseAlpha give the alpha on all three
+// channels.)
+Combiner4 overPrevious(GLenum k) {
+    return {{sample(k), sampleAlpha(k), kPrevious, inverseAlpha(k)},
+            {sampleAlpha(k), kOneAlpha, kPreviousAlpha, inverseAlpha(k)}};
+}
+
 // Unit k < 4 samples offset k. Blending adds, per offset, colour x alpha x weight to the colour
 // and alpha x weight to the alpha. A combiner multiplies only two factors, so the alpha lane of
 // units 0 to 3 works out its own sample's alpha x weight, and the next unit's RGB lane adds that
@@ -668,9 +677,7 @@ void ScreenEffects::composeShadowedInOneDraw(const ShadowedPicture& p) {
         slotOf[units - 1] = p.addedSlot;
         small[units - 1] = p.smallAdded;
     }
-    // (In an RGB lane, sampleAlpha and inverseAlpha give the alpha on all three channels.)
-    const Combiner4 ambientOverLit{{sample(1), sampleAlpha(1), kPrevious, inverseAlpha(1)},
-                                   {sampleAlpha(1), kOneAlpha, kPreviousAlpha, inverseAlpha(1)}};
+    const Combiner4 ambientOverLit = overPrevious(1);
     Combiner4 steps[kMaxQuadUnits];
     const Combiner4* combiners[kMaxQuadUnits] = {nullptr, &ambientOverLit};
     GLuint textures[kMaxQuadUnits] = {};
@@ -712,9 +719,7 @@ void ScreenEffects::drawLayers(const std::vector<int>& slots) {
 
 void ScreenEffects::drawLayersInOneDraw(const std::vector<int>& slots) {
     // Unit 0: the bottom slot over transparent black, its colour times its alpha and its alpha
-    // as it is. Each unit k after it: slot k over what the units below made, as Blend::Alpha
-    // puts it there: S x alpha(S) + P x (1 - alpha(S)), the alpha alpha(S) + alpha(P) x
-    // (1 - alpha(S)).
+    // as it is. Each unit after it: its slot over what the units below made.
     const int units = static_cast<int>(slots.size());
     GLuint textures[kMaxQuadUnits] = {};
     const bool small[kMaxQuadUnits] = {};
@@ -726,8 +731,7 @@ void ScreenEffects::drawLayersInOneDraw(const std::vector<int>& slots) {
             steps[unit] = {{sample(0), sampleAlpha(0), kZero, kZero},
                            {sampleAlpha(0), kOneAlpha, kZeroAlpha, kZeroAlpha}};
         else
-            steps[unit] = {{sample(unit), sampleAlpha(unit), kPrevious, inverseAlpha(unit)},
-                           {sampleAlpha(unit), kOneAlpha, kPreviousAlpha, inverseAlpha(unit)}};
+            steps[unit] = overPrevious(unit);
         combiners[unit] = &steps[unit];
     }
     glDisable(GL_BLEND);
