@@ -197,6 +197,17 @@ int Engine::renderFrame() {
     }
     if (needsUpscale && fx != nullptr) upscale(*fx);
     seekedThisFrame = false;
+
+    // The driver allocates and frees short-lived blocks for every pass and copy. The C library
+    // keeps the pages they leave free inside its heap, and after loading, which frees images of
+    // several MiB, it keeps a free top of the heap up to twice that size too, so the resident
+    // memory would climb to every new high-water mark of those blocks and stay there.
+    heapReleasedThisFrame = ++framesSinceHeapRelease >= kFramesBetweenHeapReleases;
+    if (heapReleasedThisFrame) {
+        releaseFreeHeapPages();
+        framesSinceHeapRelease = 0;
+        stagetimer::mark("heap release");
+    }
     return 1;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <malloc.h>
+
 #include "engine/GlCaps.h"
 #include "engine/SoundLayer.h"
 #include "frame/Window.h"
@@ -255,4 +257,10 @@ int Engine::getSpectrum(float* values, int /*windowType*/, int count, int /*chan
     else
         sound->spectrum(values, count);
     return 0;
+}
+
+void releaseFreeHeapPages() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }

@@ -67,6 +67,13 @@ struct FramePlan {
 // size is kept exactly, else the largest not above it (which then becomes the render size).
 int powerOfTwoTextureSize(int renderSize, bool exactRenderSize);
 
+// Gives the pages that the C library's heap holds free back to the system.
+void releaseFreeHeapPages();
+
+// Frames between two such releases while the production plays: about a second at 60 frames a
+// second.
+const int kFramesBetweenHeapReleases = 60;
+
 // The length of the production: the real-time run ends once the demo time is past it, offline
 // runs end before it unless told otherwise.
 const int kRunEndMs = 253000;
@@ -141,6 +148,8 @@ public:
     bool extraFlag = false;
     bool needsUpscale = false;
     bool seekedThisFrame = false;
+    int framesSinceHeapRelease = 0;
+    bool heapReleasedThisFrame = false;
     int textureWidth = 1, textureHeight = 1;
     int smallTextureWidth = 0, smallTextureHeight = 0;
     int viewWidth = 0, viewHeight = 0;

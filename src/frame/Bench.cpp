@@ -26,15 +26,6 @@ long peakMemoryKiB() {
     return usage.ru_maxrss;
 }
 
-long residentMemoryKiB() {
-    long pages = 0, resident = 0;
-    FILE* f = std::fopen("/proc/self/statm", "r");
-    if (f == nullptr) return 0;
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 struct BenchResult {
     std::vector<double> frameMs;  // every frame
     BenchTally tally;
@@ -89,6 +80,15 @@ void printTable(const Options& o, const Demo& demo, const BenchResult& r, const 
 
 }  // namespace
 
+long residentMemoryKiB() {
+    long pages = 0, resident = 0;
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (f == nullptr) return 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 void BenchTally::charge(const std::vector<std::string>& sceneNames, int timeMs, double ms,
                         long rssKiB) {
     std::vector<size_t> drawn;  // indices into scenes, each once
@@ -104,9 +104,9 @@ void BenchTally::charge(const std::vector<std::string>& sceneNames, int timeMs, 
     }
     for (size_t index : drawn) {
         scenes[index].frameMs.push_back(ms);
-        if (settled && lastKiB >= 0) scenes[index].growthKiB += rssKiB - lastKiB;
+        if (rssKiB >= 0 && settled && lastKiB >= 0) scenes[index].growthKiB += rssKiB - lastKiB;
     }
-    lastKiB = rssKiB;
+    if (rssKiB >= 0) lastKiB = rssKiB;
 }
 
 int runBench(const Options& o) {
@@ -130,7 +130,9 @@ int runBench(const Options& o) {
         result.frameMs.push_back(ms);
         std::vector<std::string> names;
         for (const Scene* scene : demo->planFrame(t).scenes) names.push_back(scene->name);
-        result.tally.charge(names, t, ms, residentMemoryKiB());
+        // Between the heap's releases its free pages come and go with the driver's passes;
+        // what the process keeps shows right after a release.
+        result.tally.charge(names, t, ms, demo->heapReleasedThisFrame ? residentMemoryKiB() : -1);
         return true;
     });
     result.peakKiB = peakMemoryKiB();

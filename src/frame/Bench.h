@@ -10,6 +10,9 @@
 // first frame and, with stages, the time of every stage of the frames. Returns the exit status.
 int runBench(const Options& options);
 
+// The process's resident memory in KiB (0 where it cannot be read).
+long residentMemoryKiB();
+
 // What the benchmark keeps of one scene: its frame times, and the resident memory it adds once
 // it has run for a while.
 struct SceneBench {
@@ -19,14 +22,16 @@ struct SceneBench {
     long growthKiB = 0;
 };
 
-// The per-scene tally of a run. Every scene drawn in a frame is charged that frame's time. A
-// scene's first frames bring new drawing states, whose code the software driver compiles and
-// keeps, so memory added while any scene on screen is in its first 2 s is charged to that start,
-// not to the scenes running beside it: a frame's added memory counts as growth of its scenes
-// only when all of them have settled.
+// The per-scene tally of a run. Every scene drawn in a frame is charged that frame's time. The
+// resident memory is measured in the frames that end with a release of the heap's free pages
+// (rssKiB < 0 in the others); what it adds since the previous measurement is charged to the
+// scenes on screen. A scene's first frames bring new drawing states, whose code the software
+// driver compiles and keeps, so memory added while any scene on screen is in its first 2 s is
+// charged to that start, not to the scenes running beside it: added memory counts as growth of
+// the frame's scenes only when all of them have settled.
 struct BenchTally {
     std::vector<SceneBench> scenes;  // in order of first appearance
-    long lastKiB = -1;               // resident memory after the previous frame
+    long lastKiB = -1;               // resident memory at the previous measurement
 
     void charge(const std::vector<std::string>& sceneNames, int timeMs, double ms, long rssKiB);
 };
