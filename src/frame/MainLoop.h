@@ -24,7 +24,8 @@ struct LoopHooks {
 
 LoopHooks sdlLoopHooks();
 
-// One pass per frame: draw, swap, read keys, end past the run's end, seek and pause keys, one
-// event. Returns the exit status when the run ends (0 at every normal end); with maxFrames >= 0
-// it also returns -1 after that many passes.
+// One pass per frame: draw, swap, take every waiting event (the window closed or Escape end
+// the run at once), read keys, end past the run's end, seek and pause keys (p and space).
+// Returns the exit status when the run ends (0 at every normal end); with maxFrames >= 0 it
+// also returns -1 after that many passes.
 int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int maxFrames = -1);
