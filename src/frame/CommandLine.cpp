@@ -222,5 +222,5 @@ std::string usageText() {
            "  --version       the program's version\n"
            "\n"
            "Keys: cursor up/down seek +1.5 s / -1.5 s per frame held, right/left +0.1 s / -0.1 s,\n"
-           "p pauses and resumes, Escape quits.\n");
+           "p or space pauses and resumes, Escape quits.\n");
 }
