@@ -72,6 +72,14 @@ xdotool keydown --window "$win" Right
 poll "$LIMIT" bar_shown "$win"; status=$?
 xdotool keyup --window "$win" Right
 check "the read-out shows while a seek key is held (bar row $shown grey)" [ "$status" -eq 0 ]
+# A tap (down and up at once, most likely between two frames) of space pauses, and the read-out
+# stays while paused; a tap of p resumes, and the read-out goes.
+bar_gone() { ! bar_shown "$1"; }
+poll "$LIMIT" bar_gone "$win"
+xdotool key --window "$win" space
+check "a tap of space pauses (the read-out shows)" poll "$LIMIT" bar_shown "$win"
+xdotool key --window "$win" p
+check "a tap of p resumes (the read-out goes)" poll "$LIMIT" bar_gone "$win"
 xdotool key --window "$win" Escape
 end_status $PID
 "$VERDANTH" --capture "$TMP/plain" --from 101000 --to 101001 -nomusic >/dev/null
