@@ -102,21 +102,21 @@ TEST_F(MainLoopTest, PauseTogglesOncePerPress) {
 TEST_F(MainLoopTest, TapsBetweenTwoFramesActOnceEach) {
     LoopEngine e;
     e.start();
-    e.seekTo(10000);
+    e.useFixedClock();  // the clock moves by the seeks alone
+    e.setFixedTime(10000);
     KeyboardState keys(steppingTicks, injectedKeys);
-    // Seeks made, apart from the time that passed meanwhile (the stopwatch runs on SDL ticks).
     auto seeked = [&](int frames) {
-        const int before = e.currentTime() - static_cast<int>(SDL_GetTicks());
+        const int before = e.currentTime();
         runMainLoop(e, keys, hooks, frames);
-        return e.currentTime() - static_cast<int>(SDL_GetTicks()) - before;
+        return e.currentTime() - before;
     };
     // The keys went down and up before the frame: only their events tell.
     runMainLoop(e, keys, hooks, 1);  // every key has been up for an update
     queueKeyDown(SDLK_RIGHT);
-    EXPECT_NEAR(seeked(6), 100, 2);
+    EXPECT_EQ(seeked(6), 100);
     queueKeyDown(SDLK_RIGHT);
     queueKeyDown(SDLK_RIGHT);
-    EXPECT_NEAR(seeked(10), 200, 2);
+    EXPECT_EQ(seeked(10), 200);
     // Space pauses like p, with a latch of its own.
     queueKeyDown(SDLK_SPACE);
     runMainLoop(e, keys, hooks, 6);
