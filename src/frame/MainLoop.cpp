@@ -32,7 +32,7 @@ int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int
             hooks.drawReadout(engine.currentTimeMs);
         hooks.swapBuffers();
         keys.update();
-        if (engine.currentTime() > kRunEndMs) {
+        if (engine.currentTime() > hooks.endMs) {
             if (!hooks.restart) return 0;
             hooks.restart();
         }
