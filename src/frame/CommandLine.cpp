@@ -256,10 +256,6 @@ bool findSceneStart(const std::string& name, int* startMs, std::string* error) {
     return false;
 }
 
-bool opensWindow(const Options& o) {
-    return !(o.help || o.version || o.printScore || o.listScenes);
-}
-
 std::string usageText() {
     return std::string("Usage: verdanth [switches]\n"
            "Plays the Verdanth production: 253 seconds of real-time graphics and music.\n"

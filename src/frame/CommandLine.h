@@ -59,7 +59,4 @@ Options parseCommandLine(const std::vector<std::string>& args);
 // message naming the matches, if any, otherwise.
 bool findSceneStart(const std::string& name, int* startMs, std::string* error);
 
-// Whether the run opens a window (everything but the information options).
-bool opensWindow(const Options& options);
-
 std::string usageText();

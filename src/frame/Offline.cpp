@@ -268,9 +268,10 @@ bool checkVideoPath(const std::string& file, bool overwrite, std::string* error)
     const std::string folder =
         slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
     struct stat st;
-    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    const bool folderFound = stat(folder.c_str(), &st) == 0;
+    if (!folderFound || !S_ISDIR(st.st_mode)) {
         *error = "cannot write " + file + ": " + folder +
-                 (errno == ENOENT ? " does not exist" : " is not a folder");
+                 (folderFound ? " is not a folder" : " does not exist");
         return false;
     }
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
