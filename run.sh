@@ -10,9 +10,26 @@ build_into build
 
 cd build
 if [ -z "${DISPLAY:-}" ]; then
-  # Nothing to show it on: make the production watchable anyway, as a video with its music.
+  # Nothing to show a window on. A command line with an offline run or an information option
+  # of its own gets just that (under a virtual X server where it needs a window); any other
+  # is made watchable anyway, as a video with its music.
+  mode=play skip=0
+  for arg in "$@"; do
+    if [ "$skip" -eq 1 ]; then skip=0; continue; fi
+    case $arg in
+      --capture|--video) mode=offline skip=1 ;;
+      --bench|--bench=*) mode=offline ;;
+      --print-score|--list-scenes|--help|-h|--version) [ "$mode" = play ] && mode=info ;;
+      --size|--every|--from|--to|--fps|--scene) skip=1 ;;
+    esac
+  done
+  case $mode in
+    info) exec ./verdanth "$@" ;;
+    offline) SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" ./verdanth "$@" ;;
+  esac
+  # The default video is this script's own output: a second run replaces it.
   out="$(cd .. && pwd)/verdanth.mp4"
   echo "No display (DISPLAY is not set): rendering the production to $out under a virtual X server instead."
-  SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" ./verdanth --video "$out" "$@"
+  SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" ./verdanth --video "$out" --overwrite "$@"
 fi
 exec ./verdanth "$@"

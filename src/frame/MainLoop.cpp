@@ -65,7 +65,7 @@ int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int
         hooks.swapBuffers();
         if (takeEvents(hooks, keys)) return 0;
         keys.update();
-        if (engine.currentTime() > kRunEndMs) {
+        if (engine.currentTime() > hooks.endMs) {
             if (!hooks.restart) return 0;
             hooks.restart();
         }

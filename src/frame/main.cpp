@@ -31,6 +31,13 @@ int printScore() {
     return 0;
 }
 
+int listScenes() {
+    std::printf("%8s %8s  %s\n", "from ms", "to ms", "scene");
+    for (const Demo::SceneSpan& span : Demo::sceneSpans())
+        std::printf("%8d %8d  %s\n", span.startMs, span.endMs, span.title.c_str());
+    return 0;
+}
+
 int play(const Options& o) {
     int width = o.windowWidth, height = o.windowHeight;
     if (o.desktop) {
@@ -52,7 +59,9 @@ int play(const Options& o) {
     demo->startFrom(o.fromMs);
     LoopHooks hooks = sdlLoopHooks();
     Demo& production = *demo;
-    if (o.loop) hooks.restart = [&production] { production.restart(); };
+    hooks.endMs = o.toMs;
+    const int fromMs = o.fromMs;
+    if (o.loop) hooks.restart = [&production, fromMs] { production.restart(fromMs); };
     hooks.drawReadout = [&production](int timeMs) {
         SeekReadout::draw(production, timeMs, kRunEndMs);
     };
@@ -93,7 +102,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const Options o = parseCommandLine(args);
     if (!o.error.empty()) {
-        std::fprintf(stderr, "verdanth: %s\nTry 'verdanth --help'.\n", o.error.c_str());
+        std::fprintf(stderr, "verdanth: %s\n", o.error.c_str());
         return 2;
     }
     if (o.help) {
@@ -105,6 +114,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.printScore) return printScore();
+    if (o.listScenes) return listScenes();
+    // Output paths are the user's: checked against the folder the program was started in.
+    std::string error;
+    if (!checkOutputPaths(o, &error)) {
+        std::fprintf(stderr, "verdanth: %s\n", error.c_str());
+        return 2;
+    }
+    if (!displayAvailable(&error)) {
+        std::fprintf(stderr, "verdanth: %s\n", error.c_str());
+        return 1;
+    }
     findDataFolder(argv[0]);
     if (!o.captureDir.empty()) return runCapture(o);
     if (!o.videoFile.empty()) return runVideo(o);

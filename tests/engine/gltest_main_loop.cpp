@@ -202,3 +202,25 @@ TEST_F(MainLoopTest, ReadoutShowsAfterSeekKeysAndWhilePausedOnly) {
     runMainLoop(e, keys, hooks, 10);
     EXPECT_EQ(drawnIn, (std::vector<int>{4, 5, 6, 8, 9}));
 }
+
+TEST_F(MainLoopTest, AnEarlierEndEndsTheRunOrLoopsTheRangeFromItsStart) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    hooks.endMs = 60000;
+    e.seekTo(59000);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 1), -1);
+    e.seekTo(60001);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 10), 0);
+    // With a restart, the run goes back to the start of its range and plays on.
+    int restarts = 0;
+    hooks.restart = [&] {
+        ++restarts;
+        e.seekTo(50000);
+    };
+    e.seekTo(60001);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 3), -1);
+    EXPECT_EQ(restarts, 1);
+    EXPECT_GE(e.currentTime(), 50000);
+    EXPECT_LT(e.currentTime(), 51000);
+}
