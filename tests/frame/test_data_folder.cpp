@@ -45,21 +45,16 @@ TEST_F(DataFolderTest, LookupOrderIsOwnFolderThenShareThenInstalledFolder) {
     EXPECT_EQ(dataFolderCandidates(program, root + "/share/verdanth").size(), 2u);
     EXPECT_EQ(dataFolderCandidates("/verdanth", "").front(), "/");
 
-    EXPECT_EQ(chooseDataFolder("", "", candidates).status, 1);  // no images/ anywhere
+    const DataFolderChoice none = chooseDataFolder("", "", candidates);
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.error, "no data folder found (no images/ folder in " + root + "/bin, " + root +
+                              "/share/verdanth or " + installed + "); name one with --data DIR");
     makeImages(installed);
     EXPECT_EQ(chooseDataFolder("", "", candidates).folder, installed);
     makeImages(root + "/share/verdanth");
     EXPECT_EQ(chooseDataFolder("", "", candidates).folder, root + "/share/verdanth");
     makeImages(root + "/bin");  // the build folder: data next to the program wins
     EXPECT_EQ(chooseDataFolder("", "", candidates).folder, root + "/bin");
-}
-
-TEST_F(DataFolderTest, NothingFoundNamesThePlacesLookedIn) {
-    const DataFolderChoice choice = chooseDataFolder("", "", {"/a", "/b", "/c"});
-    EXPECT_EQ(choice.folder, "");
-    EXPECT_EQ(choice.status, 1);
-    EXPECT_EQ(choice.error,
-              "no data folder found (no images/ folder in /a, /b or /c); name one with --data DIR");
 }
 
 TEST_F(DataFolderTest, NamedFolderMustHoldImagesAndWinsOverTheCandidates) {
@@ -86,7 +81,6 @@ TEST_F(DataFolderTest, NamedFolderMustHoldImagesAndWinsOverTheCandidates) {
 TEST_F(DataFolderTest, UserPathsAreTakenFromTheStartFolder) {
     EXPECT_EQ(absolutePath("caps", "/home/me"), "/home/me/caps");
     EXPECT_EQ(absolutePath("./out/clip.mp4", "/home/me"), "/home/me/out/clip.mp4");
-    EXPECT_EQ(absolutePath("../x", "/home/me"), "/home/me/../x");
     EXPECT_EQ(absolutePath(".", "/home/me"), "/home/me");
     EXPECT_EQ(absolutePath("caps", "/"), "/caps");
     EXPECT_EQ(absolutePath("/abs/caps", "/home/me"), "/abs/caps");
