@@ -82,7 +82,7 @@ const struct {
 } kValueOptions[] = {
     {"--capture", "a folder"},  {"--video", "a file name"}, {"--size", "a size"},
     {"--every", "a frame count"}, {"--from", "a time in ms"}, {"--to", "a time in ms"},
-    {"--fps", "a frame rate"}, {"--scene", "a scene name"},
+    {"--fps", "a frame rate"}, {"--scene", "a scene name"}, {"--data", "a folder"},
 };
 
 const char* valueWanted(const std::string& option) {
@@ -95,6 +95,9 @@ void takeValue(const std::string& a, const std::string& v, Options* o) {
     if (a == "--capture" || a == "--video") {
         if (v.empty()) o->error = a + " needs " + valueWanted(a);
         (a == "--capture" ? o->captureDir : o->videoFile) = v;
+    } else if (a == "--data") {
+        if (v.empty()) o->error = "--data needs a folder";
+        o->dataDir = v;
     } else if (a == "--size") {
         if (!parseWindowSize(v, &o->windowWidth, &o->windowHeight)) {
             char range[96];
@@ -281,6 +284,8 @@ std::string usageText() {
            "  --to MS         where the run ends (default and latest ") +
            std::to_string(kRunEndMs) + "); offline: exclusive\n" +
            std::string(
+           "  --data DIR      the folder holding images/ and music/ (default: VERDANTH_DATA\n"
+           "                  if set, else the program's own folder or its share/verdanth)\n"
            "\n"
            "Offline runs:\n"
            "  --capture DIR   render to DIR/frame-NNNNNN.png on a fixed-step clock\n"
