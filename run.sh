@@ -2,13 +2,18 @@
 # Installs what is missing, builds, generates the content and plays the production.
 # Switches are handed to the program (see ./run.sh --help).
 set -euo pipefail
+caller=$PWD
 cd "$(dirname "$0")"
 source scripts/common.sh
 
 install_missing_packages
 build_into build
 
-cd build
+# The program finds its data next to itself, so it runs from the caller's folder: paths given to
+# it (--capture DIR, --video FILE, --data DIR) are the caller's.
+prog=$PWD/build/verdanth
+out=$PWD/verdanth.mp4
+cd "$caller"
 if [ -z "${DISPLAY:-}" ]; then
   # Nothing to show a window on. A command line with an offline run or an information option
   # of its own gets just that (under a virtual X server where it needs a window); any other
@@ -20,16 +25,15 @@ if [ -z "${DISPLAY:-}" ]; then
       --capture|--video) mode=offline skip=1 ;;
       --bench|--bench=*) mode=offline ;;
       --print-score|--list-scenes|--help|-h|--version) [ "$mode" = play ] && mode=info ;;
-      --size|--every|--from|--to|--fps|--scene) skip=1 ;;
+      --size|--every|--from|--to|--fps|--scene|--data) skip=1 ;;
     esac
   done
   case $mode in
-    info) exec ./verdanth "$@" ;;
-    offline) SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" ./verdanth "$@" ;;
+    info) exec "$prog" "$@" ;;
+    offline) SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" "$prog" "$@" ;;
   esac
   # The default video is this script's own output: a second run replaces it.
-  out="$(cd .. && pwd)/verdanth.mp4"
   echo "No display (DISPLAY is not set): rendering the production to $out under a virtual X server instead."
-  SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" ./verdanth --video "$out" --overwrite "$@"
+  SDL_VIDEODRIVER=x11 exec "${XVFB_RUN[@]}" "$prog" --video "$out" --overwrite "$@"
 fi
-exec ./verdanth "$@"
+exec "$prog" "$@"
