@@ -95,11 +95,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "verdanth: %s\n", error.c_str());
         return 2;
     }
+    if (const int status = enterDataFolder(o, argv[0])) return status;
     if (!displayAvailable(&error)) {
         std::fprintf(stderr, "verdanth: %s\n", error.c_str());
         return 1;
     }
-    if (const int status = enterDataFolder(o, argv[0])) return status;
     if (!o.captureDir.empty()) return runCapture(o);
     if (!o.videoFile.empty()) return runVideo(o);
     if (o.bench) return runBench(o);
