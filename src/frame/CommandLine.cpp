@@ -132,6 +132,10 @@ bool takeFlag(const std::string& a, Options* o) {
         o->desktop = true;
     } else if (a == "--loop") {
         o->loop = true;
+    } else if (a == "--classic") {
+        o->classic = true;
+    } else if (a == "--native") {
+        o->native = true;
     } else {
         return false;
     }
@@ -151,6 +155,8 @@ void checkCombinations(Options* o) {
         o->error = std::string(o->desktop ? "--desktop" : "--loop") + " is for the real-time run";
     else if (o->toMs <= o->fromMs && offlineModes > 0)
         o->error = "--to must be later than --from";
+    else if (o->native && o->classic)
+        o->error = "--native draws with render targets, which --classic turns off";
 }
 
 }  // namespace
@@ -203,6 +209,10 @@ std::string usageText() {
            "                  7680x4320, instead of -res:\n"
            "  --desktop       a borderless window the size of the desktop (no mode switch)\n"
            "  --loop          start again from the beginning after the end, until Escape\n"
+           "  --native        draw at the window's own size instead of the largest\n"
+           "                  power-of-two area inside it (needs render targets)\n"
+           "  --classic       draw into the window and copy with fixed-function OpenGL,\n"
+           "                  even where the driver has render targets and GLSL 1.20\n"
            "\n"
            "Other options:\n"
            "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"

@@ -12,6 +12,7 @@
 
 #include "content/Demo.h"
 #include "content/LoadingScreen.h"
+#include "engine/GlCaps.h"
 #include "frame/Bench.h"
 #include "frame/CommandLine.h"
 #include "frame/LoadingThread.h"
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.printScore) return printScore();
+    requestRenderPath(o.classic ? PathRequest::Classic : PathRequest::Auto);
+    requestNativeRenderSize(o.native);
     findDataFolder(argv[0]);
     if (!o.captureDir.empty()) return runCapture(o);
     if (!o.videoFile.empty()) return runVideo(o);
