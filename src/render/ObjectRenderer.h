@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/GlCaps.h"
 #include "render/SceneObject.h"
 
 class Camera;
@@ -59,6 +60,13 @@ public:
 
     int objectCount() const { return static_cast<int>(objects.size()); }
 
+    // Whether frames are drawn with the fused passes (framebuffer objects and shaders) where
+    // they can be: the program's path, read when the renderer is made; a test may switch it.
+    // Frames the fused passes cannot draw (more than two lamps, a lamp without a shadow map,
+    // surfaces whose units they do not stand in for, an alpha test, skipObjects) are drawn the
+    // classic way.
+    bool fused = glCaps.useFramebufferObject;
+
     std::vector<std::vector<int>> childLists;
     std::vector<std::unique_ptr<SceneObject>> objects;
     std::vector<SceneObject*> lights;  // objects with isLight, rebuilt by each transform update
@@ -93,6 +101,28 @@ private:
     void directLitPass(bool skipObjects);
     void projectedLitPass(bool skipObjects);
     int shadowMaskPasses(bool skipObjects, ScreenEffects& effects);
+
+    // Fused path (ObjectRendererFused.cpp).
+    bool fusedFrameFits(bool skipObjects) const;
+    // The maps drawn straight into their textures; false (nothing drawn) where a target could
+    // not be made, for the classic maps to take over.
+    bool fusedShadowMaps(bool keepMaps);
+    void fusedDirectFrame(Camera* camera, bool small);
+    void fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks);
+    // Both lamps' masks in one pass into the frame buffer at the current viewport, blurred
+    // together into slot base + 1.
+    void fusedMasks(ScreenEffects& fx);
+    // One geometry pass of every object through the lit program: the halo source (masks
+    // null) or the composited picture.
+    struct ComposedInputs {
+        GLuint masks = 0;
+        GLuint halo = 0;
+        float scaleU = 1.0f, scaleV = 1.0f;  // window position to slot coordinates
+    };
+    void fusedLitPass(const ComposedInputs* composed);
+    // Lamp k's projection of its textures, as the coordinate generation of the classic passes
+    // makes it from the world position (bias x light projection x light view).
+    void lampTextureProjections(float (*projection)[16]) const;
 
     ShadowMapSource drawnShadowMaps;
     // The small slot the composition adds over the picture, or none.

@@ -1,0 +1,414 @@
+// The object renderer's fused passes: shadow maps drawn straight into their depth textures,
+// both lamps' shadow masks in one geometry pass, and the lit picture (ambient, every lamp and
+// the composition through the masks, halo included) in one geometry pass whose vertex stage
+// lights each vertex as the fixed-function stage does. The halo source is drawn the same way,
+// its lamps held back by their shadow maps. Used on the fused path only; frames these passes
+// cannot draw go the classic way (ObjectRenderer.cpp).
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <string>
+
+#include "engine/StageTimer.h"
+#include "render/Camera.h"
+#include "render/ObjectRenderer.h"
+#include "render/ScreenEffects.h"
+#include "render/Shader.h"
+
+namespace {
+
+// Texture units the lit and mask programs read.
+enum FusedUnit {
+    kUnitBase = 0,
+    kUnitProjected = 1,
+    kUnitReflected = 2,
+    kUnitMasks = 3,
+    kUnitHalo = 4,
+    kUnitShadowMap0 = 5,
+    kUnitShadowMap1 = 6,
+    kUnitLampBase = 7,
+};
+
+const float kBiasMatrix[16] = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0.5f, 0.5f, 0.5f, 1};
+constexpr int kMaskBlurPasses = 5;
+
+// A lit program with the places of what changes from object to object.
+struct LitProgram {
+    Shader shader;
+    GLint lampProjection = -1, reflectionTurn = -1, baseMode = -1, projectedMode = -1,
+          reflectedMode = -1, lampCount = -1, lampBaseApart = -1, darkness = -1;
+
+    void locate() {
+        lampProjection = shader.uniform("lampProjection");
+        reflectionTurn = shader.uniform("reflectionTurn");
+        baseMode = shader.uniform("baseMode");
+        projectedMode = shader.uniform("projectedMode");
+        reflectedMode = shader.uniform("reflectedMode");
+        lampCount = shader.uniform("lampCount");
+        lampBaseApart = shader.uniform("lampBaseApart");
+        darkness = glGetAttribLocation(shader.program(), "darkness");
+    }
+};
+
+struct ObjectPrograms {
+    Shader masks;
+    LitProgram composed, haloSource;
+    bool usable = false;
+    // Linear filtering with a clear border, for a texture read both ways in one draw (0 where
+    // the driver has no sampler objects).
+    GLuint borderSampler = 0;
+};
+
+// The source with a definition added after its #version line.
+std::string withDefinition(const char* source, const char* name) {
+    std::string text(source ? source : "");
+    const size_t lineEnd = text.find('\n');
+    if (lineEnd == std::string::npos) return text;
+    return text.substr(0, lineEnd + 1) + "#define " + name + "\n" + text.substr(lineEnd + 1);
+}
+
+void assignSamplers(const Shader& shader) {
+    shader.use();
+    shader.set("baseTexture", static_cast<int>(kUnitBase));
+    shader.set("projectedTexture", static_cast<int>(kUnitProjected));
+    shader.set("reflectedCube", static_cast<int>(kUnitReflected));
+    shader.set("masks", static_cast<int>(kUnitMasks));
+    shader.set("halo", static_cast<int>(kUnitHalo));
+    shader.set("shadowMap0", static_cast<int>(kUnitShadowMap0));
+    shader.set("shadowMap1", static_cast<int>(kUnitShadowMap1));
+    shader.set("lampBaseTexture", static_cast<int>(kUnitLampBase));
+}
+
+// Built on first use, in the one context the program draws with; kept for the process (its
+// programs go with the context).
+ObjectPrograms& objectPrograms() {
+    static ObjectPrograms* programs = nullptr;
+    if (programs != nullptr) return *programs;
+    programs = new ObjectPrograms;
+    std::string error;
+    const char* litVertex = shaderSource("object_lit.vert.glsl");
+    const char* litFragment = shaderSource("object_lit.frag.glsl");
+    const std::string haloFragment = withDefinition(litFragment, "HALO_SOURCE");
+    programs->usable =
+        programs->masks.buildFromFiles("object_masks.vert.glsl", "object_masks.frag.glsl",
+                                       &error) &&
+        programs->composed.shader.build("object composed", litVertex, litFragment, &error) &&
+        programs->haloSource.shader.build("object halo source", litVertex,
+                                          haloFragment.c_str(), &error);
+    if (!programs->usable) {
+        std::printf("%s: the objects are drawn the classic way.\n", error.c_str());
+        std::fflush(stdout);
+        return *programs;
+    }
+    assignSamplers(programs->masks);
+    assignSamplers(programs->composed.shader);
+    assignSamplers(programs->haloSource.shader);
+    programs->composed.locate();
+    programs->haloSource.locate();
+    Shader::useNone();
+    if (GLEW_VERSION_3_3 || GLEW_ARB_sampler_objects) {
+        GLuint& sampler = programs->borderSampler;
+        glGenSamplers(1, &sampler);
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    }
+    return *programs;
+}
+
+// A shadow map on a unit for the programs' comparison, as the classic projection sets it.
+void bindShadowMap(int unit, GLuint texture) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    glTexParameteri(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE, GL_INTENSITY);
+}
+
+// A surface unit's texture with the wrapping and filtering its classic draw gives it: repeat
+// on the first unit, a clear border on the second, clamped edges on the reflected cube map.
+// Returns the unit's mode, off where nothing is bound (an unbound unit passes the colour on).
+int bindSurfaceUnit(const Surface& s, int i) {
+    if (i >= s.unitCount || s.unitMode[i] == kUnitOff || s.unitTexture[i] == 0) return kUnitOff;
+    glActiveTexture(GL_TEXTURE0 + i);
+    if (i == 2) {
+        glBindTexture(GL_TEXTURE_CUBE_MAP, s.unitTexture[i]);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, s.unitTexture[i]);
+        const GLint wrap = i == 0 ? GL_REPEAT : GL_CLAMP_TO_BORDER;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    }
+    return s.unitMode[i];
+}
+
+// Whether the second unit reads the base texture too: the lamps' passes then see it with the
+// second unit's wrapping.
+bool sharesBaseTexture(const Surface& s) {
+    return s.unitCount >= 2 && s.unitMode[0] != kUnitOff && s.unitMode[1] != kUnitOff &&
+           s.unitTexture[0] != 0 && s.unitTexture[0] == s.unitTexture[1];
+}
+
+void applyCamera(Camera* camera, bool small) {
+    if (small)
+        camera->applySmall();
+    else
+        camera->apply();
+}
+
+}  // namespace
+
+bool ObjectRenderer::fusedFrameFits(bool skipObjects) const {
+    if (!fused || skipObjects || glIsEnabled(GL_ALPHA_TEST)) return false;
+    if (lights.size() > static_cast<size_t>(FusedLamps::kMax)) return false;
+    for (const SceneObject* light : lights)
+        if (!light->hasShadowMap()) return false;
+    const ObjectPrograms& programs = objectPrograms();
+    for (const auto& o : objects) {
+        if (!o->visible || o->faces.empty()) continue;
+        if (!o->fusedUnitsFit()) return false;
+        if (sharesBaseTexture(o->surface()) && programs.borderSampler == 0) return false;
+    }
+    return programs.usable;
+}
+
+void ObjectRenderer::lampTextureProjections(float (*projection)[16]) const {
+    for (size_t k = 0; k < lights.size() && k < static_cast<size_t>(FusedLamps::kMax); ++k) {
+        float light[16];
+        multiplyMatrices(lights[k]->lightProjection, lights[k]->lightView, light);
+        multiplyMatrices(kBiasMatrix, light, projection[k]);
+    }
+}
+
+bool ObjectRenderer::fusedShadowMaps(bool keepMaps) {
+    if (keepMaps) {
+        // Still current; only the light poses are set up again, as the classic pass does.
+        for (SceneObject* light : lights) {
+            int counter = 0;
+            if (light->hasShadowMap()) light->setupLight(counter);
+        }
+        return true;
+    }
+    // Depth alone: no lighting, texturing or colour to work out for the casters.
+    glDisable(GL_LIGHTING);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    selectTextureUnit(0);
+    glDisable(GL_TEXTURE_2D);
+    bool drawn = true;
+    for (SceneObject* light : lights) {
+        if (!light->hasShadowMap()) continue;
+        int counter = 0;
+        light->setupLight(counter);
+        if (!light->beginShadowMapTarget()) {
+            drawn = false;
+            break;
+        }
+        for (auto& o : objects)
+            if (o->surface().castsShadow) o->drawPositions();
+        light->endShadowMapTarget();
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    return drawn;
+}
+
+void ObjectRenderer::fusedDirectFrame(Camera* camera, bool small) {
+    applyCamera(camera, small);
+    shadowMapPass(false);
+    stagetimer::mark("direct shadow maps");
+    fusedLitPass(nullptr);
+    stagetimer::mark("direct lit");
+    camera->restore();
+}
+
+void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
+    ObjectPrograms& programs = objectPrograms();
+    const int base = fx.workSlotBase;
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    // Back faces culled, as the shadow maps leave it for the classic passes.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    for (size_t k = 0; k < lights.size(); ++k)
+        bindShadowMap(k == 0 ? kUnitShadowMap0 : kUnitShadowMap1, lights[k]->shadowTexture);
+    glActiveTexture(GL_TEXTURE0);
+    programs.masks.use();
+    programs.masks.set("lampCount", static_cast<int>(lights.size()));
+    const GLint projectionPlace = programs.masks.uniform("lampProjection");
+    float lampProjection[FusedLamps::kMax][16] = {};
+    lampTextureProjections(lampProjection);
+    for (auto& o : objects) {
+        if (!o->visible || o->faces.empty()) continue;
+        float perObject[FusedLamps::kMax][16] = {};
+        for (size_t k = 0; k < lights.size(); ++k)
+            multiplyMatrices(lampProjection[k], o->worldMatrix, perObject[k]);
+        glUniformMatrix4fv(projectionPlace, FusedLamps::kMax, GL_FALSE, &perObject[0][0]);
+        o->drawPositions();
+    }
+    Shader::useNone();
+    fx.grab(base + 2);
+
+    // One blur softens both masks, a channel each.
+    const bool blurred = fx.validSlot(base + 2);
+    if (blurred) {
+        fx.clearForBlur(kMaskBlurPasses);
+    } else {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    selectTextureUnit(0);
+    glEnable(GL_TEXTURE_2D);
+    if (blurred) fx.blurOpaque(base + 2, 0.3f, kMaskBlurPasses, 0.1f, 0.1f, 1.5f);
+    fx.grab(base + 1);
+    glDepthMask(GL_TRUE);
+}
+
+void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
+    ObjectPrograms& programs = objectPrograms();
+    LitProgram& program = composed ? programs.composed : programs.haloSource;
+
+    // The lamps become OpenGL lights 0 and 1, placed in the camera's view.
+    FusedLamps lamps;
+    int counter = 0;
+    for (SceneObject* light : lights) {
+        light->setupLight(counter);
+        lamps.position[lamps.count] = light->position;
+        lamps.direction[lamps.count] = light->spotDirection;
+        ++lamps.count;
+    }
+    float lampProjection[FusedLamps::kMax][16] = {};
+    lampTextureProjections(lampProjection);
+
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    if (composed) {
+        glActiveTexture(GL_TEXTURE0 + kUnitMasks);
+        glBindTexture(GL_TEXTURE_2D, composed->masks);
+        glActiveTexture(GL_TEXTURE0 + kUnitHalo);
+        glBindTexture(GL_TEXTURE_2D, composed->halo);
+    } else {
+        for (size_t k = 0; k < lights.size(); ++k)
+            bindShadowMap(k == 0 ? kUnitShadowMap0 : kUnitShadowMap1, lights[k]->shadowTexture);
+    }
+    program.shader.use();
+    glUniform1i(program.lampCount, lamps.count);
+    if (composed) {
+        program.shader.set("maskScale", composed->scaleU, composed->scaleV);
+        program.shader.set("haloScale", composed->scaleU, composed->scaleV);
+        program.shader.set("haloOn", composed->halo != 0 ? 1.0f : 0.0f);
+    }
+
+    glUniform1i(program.lampBaseApart, 0);
+    bool sharedBefore = false;
+    for (auto& o : objects) {
+        if (!o->visible || o->faces.empty()) continue;
+        const Surface& s = o->surface();
+        glUniform1i(program.baseMode, bindSurfaceUnit(s, 0));
+        glUniform1i(program.projectedMode, bindSurfaceUnit(s, 1));
+        glUniform1i(program.reflectedMode, bindSurfaceUnit(s, 2));
+        // One texture on both units: repeated for the ambient picture on unit 0, with the
+        // border through the sampler on units 1 and 7 (the texture keeps unit 0's wrapping).
+        const bool shared = sharesBaseTexture(s);
+        if (shared != sharedBefore) {
+            const GLuint sampler = shared ? programs.borderSampler : 0;
+            glBindSampler(kUnitProjected, sampler);
+            glBindSampler(kUnitLampBase, sampler);
+            glUniform1i(program.lampBaseApart, shared ? 1 : 0);
+            sharedBefore = shared;
+        }
+        if (shared) {
+            glActiveTexture(GL_TEXTURE0 + kUnitBase);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+            glActiveTexture(GL_TEXTURE0 + kUnitLampBase);
+            glBindTexture(GL_TEXTURE_2D, s.unitTexture[0]);
+        }
+        float perObject[FusedLamps::kMax][16] = {};
+        float turn[FusedLamps::kMax][9] = {};
+        for (int k = 0; k < lamps.count; ++k) {
+            multiplyMatrices(lampProjection[k], o->worldMatrix, perObject[k]);
+            o->thirdUnitTurn(lamps.position[k], turn[k]);
+        }
+        glUniformMatrix4fv(program.lampProjection, FusedLamps::kMax, GL_FALSE, &perObject[0][0]);
+        glUniformMatrix3fv(program.reflectionTurn, FusedLamps::kMax, GL_FALSE, &turn[0][0]);
+        o->drawFused(lamps, program.darkness);
+    }
+    Shader::useNone();
+    if (programs.borderSampler != 0) {
+        glBindSampler(kUnitProjected, 0);
+        glBindSampler(kUnitLampBase, 0);
+    }
+
+    // What the classic passes leave behind: light 0 alone, lighting off, unit 0 active with 2D
+    // texturing and modulation.
+    for (int i = 1; i < 8; ++i) glDisable(GL_LIGHT0 + i);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDepthFunc(GL_LEQUAL);
+}
+
+void ObjectRenderer::fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks) {
+    const int base = fx.workSlotBase;
+
+    fx.useSmallTextures = smallMasks ? 1 : 0;
+    applyCamera(camera, smallMasks);
+    shadowMapPass(false);
+    stagetimer::mark("shadow maps");
+    if (!lights.empty()) fusedMasks(fx);
+    stagetimer::mark("shadow masks");
+    camera->restore();
+
+    fx.useSmallTextures = 0;
+    applyCamera(camera, false);
+    ComposedInputs inputs;
+    inputs.masks = smallMasks ? fx.smallGrabTextures[base + 1] : fx.grabTextures[base + 1];
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    inputs.scaleU = fx.uMax / static_cast<float>(viewport[2] > 0 ? viewport[2] : 1);
+    inputs.scaleV = fx.vMax / static_cast<float>(viewport[3] > 0 ? viewport[3] : 1);
+    // Where no surface lies the picture is the halo alone: it is put down first, and every
+    // surface's fragment replaces it with the whole sum, halo included.
+    glDisable(GL_DEPTH_TEST);
+    if (fx.validSlot(composedHaloSlot)) {
+        inputs.halo = fx.smallGrabTextures[composedHaloSlot];
+        glClear(GL_DEPTH_BUFFER_BIT);
+        fx.useSmallTextures = 1;
+        fx.drawGrab(composedHaloSlot, Blend::Off);
+        fx.useSmallTextures = 0;
+    } else {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    fusedLitPass(&inputs);
+
+    // What the classic composition leaves.
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    camera->restore();
+    stagetimer::mark("lit picture");
+}

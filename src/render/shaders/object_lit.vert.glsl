@@ -1,0 +1,72 @@
+#version 120
+// The vertex stage of the lit object passes, for the composited picture and for the halo
+// source alike. Replaces the vertex work of the ambient pass and of one lit pass per lamp: the
+// fixed-function lighting (the light model's ambient alone, and each lamp as OpenGL light i
+// set up by the renderer, with the material and colour-material state each object sets), per
+// vertex and clamped as the fixed-function stage clamps it, so the Gouraud picture is the
+// same; the coordinates each lamp projects its textures with, and the reflection vector turned
+// by each lamp's texture matrix.
+uniform int lampCount;               // 0, 1 or 2
+uniform mat4 lampProjection[2];      // object space to each lamp's projected coordinates
+uniform mat3 reflectionTurn[2];      // each lamp's texture matrix of the reflected cube map
+attribute vec2 darkness;             // per lamp: 1 where the face is turned away (drawn black)
+
+varying vec4 ambientColour;
+varying vec4 lampColour[2];
+varying vec4 lampCoord[2];
+varying vec3 reflection[2];
+varying vec2 baseCoord;
+
+// Emission plus the light model's ambient times the colour (colour material tracks ambient
+// and diffuse).
+vec3 sceneColour(vec4 colour) {
+    return gl_FrontMaterial.emission.rgb + gl_LightModel.ambient.rgb * colour.rgb;
+}
+
+vec4 lit(int i, vec3 eye, vec3 normal, vec4 colour) {
+    vec4 position = gl_LightSource[i].position;
+    vec3 toLamp = position.xyz - eye * position.w;
+    float distance = length(toLamp);
+    vec3 l = distance > 0.0 ? toLamp / distance : vec3(0.0, 0.0, 1.0);
+    float attenuation = 1.0;
+    if (position.w != 0.0) {
+        attenuation = 1.0 / (gl_LightSource[i].constantAttenuation +
+                             gl_LightSource[i].linearAttenuation * distance +
+                             gl_LightSource[i].quadraticAttenuation * distance * distance);
+    }
+    if (gl_LightSource[i].spotCutoff != 180.0) {
+        float axis = dot(-l, normalize(gl_LightSource[i].spotDirection));
+        attenuation *= axis >= gl_LightSource[i].spotCosCutoff
+                           ? pow(max(axis, 0.0), gl_LightSource[i].spotExponent)
+                           : 0.0;
+    }
+    float facing = dot(normal, l);
+    vec3 sum = gl_LightSource[i].ambient.rgb * colour.rgb +
+               max(facing, 0.0) * gl_LightSource[i].diffuse.rgb * colour.rgb;
+    if (facing > 0.0) {
+        float highlight = max(dot(normal, normalize(l + vec3(0.0, 0.0, 1.0))), 0.0);
+        float shine = gl_FrontMaterial.shininess > 0.0
+                          ? pow(highlight, gl_FrontMaterial.shininess)
+                          : 1.0;
+        sum += shine * gl_LightSource[i].specular.rgb * gl_FrontMaterial.specular.rgb;
+    }
+    return clamp(vec4(sceneColour(colour) + attenuation * sum, colour.a), 0.0, 1.0);
+}
+
+void main() {
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    vec3 normal = normalize(gl_NormalMatrix * gl_Normal);
+    ambientColour = clamp(vec4(sceneColour(gl_Color), gl_Color.a), 0.0, 1.0);
+    // Reflection-map coordinates, as the fixed-function coordinate generation makes them.
+    vec3 u = normalize(eye.xyz);
+    vec3 r = u - 2.0 * normal * dot(normal, u);
+    for (int i = 0; i < 2; ++i) {
+        if (i >= lampCount) break;
+        vec4 colour = darkness[i] > 0.5 ? vec4(0.0, 0.0, 0.0, 1.0) : gl_Color;
+        lampColour[i] = lit(i, eye.xyz, normal, colour);
+        lampCoord[i] = lampProjection[i] * gl_Vertex;
+        reflection[i] = reflectionTurn[i] * r;
+    }
+    baseCoord = gl_MultiTexCoord0.xy;
+    gl_Position = ftransform();
+}
