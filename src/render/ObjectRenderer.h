@@ -120,9 +120,9 @@ private:
         float scaleU = 1.0f, scaleV = 1.0f;  // window position to slot coordinates
     };
     void fusedLitPass(const ComposedInputs* composed);
-    // Lamp k's projection of its textures, as the coordinate generation of the classic passes
-    // makes it from the world position (bias x light projection x light view).
-    void lampTextureProjections(float (*projection)[16]) const;
+    // Lamp k's projection of its textures as eye planes on unit 5 + k, where the programs read
+    // them, with its shadow map bound there for the comparison where asked.
+    void bindLampProjections(bool withShadowMaps) const;
 
     ShadowMapSource drawnShadowMaps;
     // The small slot the composition adds over the picture, or none.

@@ -29,17 +29,15 @@ enum FusedUnit {
     kUnitLampBase = 7,
 };
 
-const float kBiasMatrix[16] = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0.5f, 0.5f, 0.5f, 1};
 constexpr int kMaskBlurPasses = 5;
 
 // A lit program with the places of what changes from object to object.
 struct LitProgram {
     Shader shader;
-    GLint lampProjection = -1, reflectionTurn = -1, baseMode = -1, projectedMode = -1,
+    GLint reflectionTurn = -1, baseMode = -1, projectedMode = -1,
           reflectedMode = -1, lampCount = -1, lampBaseApart = -1, darkness = -1;
 
     void locate() {
-        lampProjection = shader.uniform("lampProjection");
         reflectionTurn = shader.uniform("reflectionTurn");
         baseMode = shader.uniform("baseMode");
         projectedMode = shader.uniform("projectedMode");
@@ -184,12 +182,14 @@ bool ObjectRenderer::fusedFrameFits(bool skipObjects) const {
     return programs.usable;
 }
 
-void ObjectRenderer::lampTextureProjections(float (*projection)[16]) const {
+void ObjectRenderer::bindLampProjections(bool withShadowMaps) const {
     for (size_t k = 0; k < lights.size() && k < static_cast<size_t>(FusedLamps::kMax); ++k) {
-        float light[16];
-        multiplyMatrices(lights[k]->lightProjection, lights[k]->lightView, light);
-        multiplyMatrices(kBiasMatrix, light, projection[k]);
+        const int unit = k == 0 ? kUnitShadowMap0 : kUnitShadowMap1;
+        glActiveTexture(GL_TEXTURE0 + unit);
+        lights[k]->loadProjectionPlanes();
+        if (withShadowMaps) bindShadowMap(unit, lights[k]->shadowTexture);
     }
+    glActiveTexture(GL_TEXTURE0);
 }
 
 bool ObjectRenderer::fusedShadowMaps(bool keepMaps) {
@@ -245,22 +245,10 @@ void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
     // Back faces culled, as the shadow maps leave it for the classic passes.
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    for (size_t k = 0; k < lights.size(); ++k)
-        bindShadowMap(k == 0 ? kUnitShadowMap0 : kUnitShadowMap1, lights[k]->shadowTexture);
-    glActiveTexture(GL_TEXTURE0);
+    bindLampProjections(true);
     programs.masks.use();
     programs.masks.set("lampCount", static_cast<int>(lights.size()));
-    const GLint projectionPlace = programs.masks.uniform("lampProjection");
-    float lampProjection[FusedLamps::kMax][16] = {};
-    lampTextureProjections(lampProjection);
-    for (auto& o : objects) {
-        if (!o->visible || o->faces.empty()) continue;
-        float perObject[FusedLamps::kMax][16] = {};
-        for (size_t k = 0; k < lights.size(); ++k)
-            multiplyMatrices(lampProjection[k], o->worldMatrix, perObject[k]);
-        glUniformMatrix4fv(projectionPlace, FusedLamps::kMax, GL_FALSE, &perObject[0][0]);
-        o->drawPositions();
-    }
+    for (auto& o : objects) o->drawPositions();
     Shader::useNone();
     fx.grab(base + 2);
 
@@ -294,8 +282,7 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
         lamps.direction[lamps.count] = light->spotDirection;
         ++lamps.count;
     }
-    float lampProjection[FusedLamps::kMax][16] = {};
-    lampTextureProjections(lampProjection);
+    bindLampProjections(composed == nullptr);
 
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
@@ -307,9 +294,6 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
         glBindTexture(GL_TEXTURE_2D, composed->masks);
         glActiveTexture(GL_TEXTURE0 + kUnitHalo);
         glBindTexture(GL_TEXTURE_2D, composed->halo);
-    } else {
-        for (size_t k = 0; k < lights.size(); ++k)
-            bindShadowMap(k == 0 ? kUnitShadowMap0 : kUnitShadowMap1, lights[k]->shadowTexture);
     }
     program.shader.use();
     glUniform1i(program.lampCount, lamps.count);
@@ -344,13 +328,8 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
             glActiveTexture(GL_TEXTURE0 + kUnitLampBase);
             glBindTexture(GL_TEXTURE_2D, s.unitTexture[0]);
         }
-        float perObject[FusedLamps::kMax][16] = {};
         float turn[FusedLamps::kMax][9] = {};
-        for (int k = 0; k < lamps.count; ++k) {
-            multiplyMatrices(lampProjection[k], o->worldMatrix, perObject[k]);
-            o->thirdUnitTurn(lamps.position[k], turn[k]);
-        }
-        glUniformMatrix4fv(program.lampProjection, FusedLamps::kMax, GL_FALSE, &perObject[0][0]);
+        for (int k = 0; k < lamps.count; ++k) o->thirdUnitTurn(lamps.position[k], turn[k]);
         glUniformMatrix3fv(program.reflectionTurn, FusedLamps::kMax, GL_FALSE, &turn[0][0]);
         o->drawFused(lamps, program.darkness);
     }

@@ -256,23 +256,26 @@ void SceneObject::endShadowMapRender(bool copyDepth, bool clearDepth) {
     glPopMatrix();
 }
 
-void SceneObject::beginProjection(GLuint texture, bool compareDepth) {
+void SceneObject::loadProjectionPlanes() const {
     float light[16], projection[16];
     multiplyMatrices(lightProjection, lightView, light);
     multiplyMatrices(kBiasMatrix, light, projection);
-
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    // The projected value modulates the fragment: a shadow comparison result of 0 or 1, or
-    // the projected texture's colour.
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     for (int i = 0; i < 4; ++i) {
         float plane[4];
         matrixRow(projection, plane, i);
         glTexGeni(kTexGenCoords[i], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
         glTexGenfv(kTexGenCoords[i], GL_EYE_PLANE, plane);
-        glEnable(kTexGenEnables[i]);
     }
+}
+
+void SceneObject::beginProjection(GLuint texture, bool compareDepth) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // The projected value modulates the fragment: a shadow comparison result of 0 or 1, or
+    // the projected texture's colour.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    loadProjectionPlanes();
+    for (int i = 0; i < 4; ++i) glEnable(kTexGenEnables[i]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);

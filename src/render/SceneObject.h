@@ -154,6 +154,9 @@ public:
     void endShadowProjection();
     void beginTextureProjection();
     void endTextureProjection();
+    // The eye planes of that projection on the active texture unit, generation left as it is
+    // (the fused passes' shaders read them from there).
+    void loadProjectionPlanes() const;
     static void enableReflectionCubeMap(GLuint texture);
     static void disableReflectionCubeMap();
 

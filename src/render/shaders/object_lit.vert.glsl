@@ -4,10 +4,11 @@
 // fixed-function lighting (the light model's ambient alone, and each lamp as OpenGL light i
 // set up by the renderer, with the material and colour-material state each object sets), per
 // vertex and clamped as the fixed-function stage clamps it, so the Gouraud picture is the
-// same; the coordinates each lamp projects its textures with, and the reflection vector turned
-// by each lamp's texture matrix.
+// same; the coordinates each lamp projects its textures with, from the eye planes the renderer
+// loads on units 5 and 6 as the classic coordinate generation does (the same arithmetic, so
+// the shadow comparisons come out the same), and the reflection vector turned by each lamp's
+// texture matrix.
 uniform int lampCount;               // 0, 1 or 2
-uniform mat4 lampProjection[2];      // object space to each lamp's projected coordinates
 uniform mat3 reflectionTurn[2];      // each lamp's texture matrix of the reflected cube map
 attribute vec2 darkness;             // per lamp: 1 where the face is turned away (drawn black)
 
@@ -53,6 +54,11 @@ vec4 lit(int i, vec3 eye, vec3 normal, vec4 colour) {
     return clamp(vec4(sceneColour(colour) + attenuation * sum, colour.a), 0.0, 1.0);
 }
 
+vec4 projected(int unit, vec4 eye) {
+    return vec4(dot(eye, gl_EyePlaneS[unit]), dot(eye, gl_EyePlaneT[unit]),
+                dot(eye, gl_EyePlaneR[unit]), dot(eye, gl_EyePlaneQ[unit]));
+}
+
 void main() {
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
     vec3 normal = normalize(gl_NormalMatrix * gl_Normal);
@@ -64,9 +70,10 @@ void main() {
         if (i >= lampCount) break;
         vec4 colour = darkness[i] > 0.5 ? vec4(0.0, 0.0, 0.0, 1.0) : gl_Color;
         lampColour[i] = lit(i, eye.xyz, normal, colour);
-        lampCoord[i] = lampProjection[i] * gl_Vertex;
         reflection[i] = reflectionTurn[i] * r;
     }
+    lampCoord[0] = projected(5, eye);
+    if (lampCount > 1) lampCoord[1] = projected(6, eye);
     baseCoord = gl_MultiTexCoord0.xy;
     gl_Position = ftransform();
 }
