@@ -3,10 +3,9 @@
 // blended quads of each blur pass. Each offset's texel gets the added colour (the texture
 // environment's GL_ADD), is weighted by its alpha times the tap alpha and summed as blending
 // sums it: every product and every partial sum rounded to 8 bits, so that the picture stays
-// within a rounding step of the blended one. The last pass adds onto the previous pass's
-// picture, which it reads at its own texel (previous, with addPrevious = 1).
+// within a rounding step of the blended one. The last pass of several adds onto the previous
+// pass's picture, which is its source too, read at its own texel (addPrevious = 1).
 uniform sampler2D source;
-uniform sampler2D previous;
 uniform vec2 offsets[4];
 uniform vec3 addedColour;
 uniform float tapAlpha;
@@ -16,7 +15,7 @@ varying vec2 texCoord;
 vec4 to8(vec4 v) { return floor(clamp(v, 0.0, 1.0) * 255.0 + 0.5) / 255.0; }
 
 void main() {
-    vec4 sum = addPrevious * texture2D(previous, texCoord);
+    vec4 sum = addPrevious * texture2D(source, texCoord);
     for (int k = 0; k < 4; ++k) {
         vec4 texel = texture2D(source, texCoord + offsets[k]);
         vec4 fragment = to8(vec4(texel.rgb + addedColour, texel.a * tapAlpha));
