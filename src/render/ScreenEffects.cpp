@@ -626,15 +626,19 @@ void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, floa
     glDisable(GL_COLOR_MATERIAL);
     plainTexturingOnUnitZero();
     glDepthMask(GL_FALSE);
-    // Where the classic blur sums in one draw, it gives the units' texture state back after it,
-    // and what follows finds it as it was.
+    // Where the classic blur sums in one draw (keepTextureState), it gives the units' texture
+    // state back after it, and what follows finds it as it was.
     if (keepTextureState) glPushAttrib(GL_TEXTURE_BIT);
 
     const float a = (1.0f - p * fadeOut) * ((1.0f - p) + p * brightness) * 1.015625f / 4.0f;
     blurShader_.use();
     blurShader_.set("source", 0);
     blurShader_.set("addedColour", p * red, p * green, p * blue);
-    blurShader_.set("tapAlpha", a);
+    // The combiners took the tap alpha as an 8-bit value.
+    const float clamped = a < 0.0f ? 0.0f : a > 1.0f ? 1.0f : a;
+    blurShader_.set("tapAlpha",
+                    keepTextureState ? std::floor(clamped * 255.0f + 0.5f) / 255.0f : a);
+    blurShader_.set("sumOnce", keepTextureState ? 1.0f : 0.0f);
 
     const bool small = useSmallTextures != 0;
     // Passes before the last go back and forth between the slot's blur target and the spare.
