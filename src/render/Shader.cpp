@@ -113,6 +113,10 @@ void Shader::set(const char* name, float value) const { glUniform1f(uniform(name
 
 void Shader::set(const char* name, float x, float y) const { glUniform2f(uniform(name), x, y); }
 
+void Shader::set(const char* name, float x, float y, float z) const {
+    glUniform3f(uniform(name), x, y, z);
+}
+
 void Shader::set(const char* name, float x, float y, float z, float w) const {
     glUniform4f(uniform(name), x, y, z, w);
 }

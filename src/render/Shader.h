@@ -37,6 +37,7 @@ public:
     void set(const char* name, int value) const;
     void set(const char* name, float value) const;
     void set(const char* name, float x, float y) const;
+    void set(const char* name, float x, float y, float z) const;
     void set(const char* name, float x, float y, float z, float w) const;
     // An array of vec2.
     void setVec2Array(const char* name, const float* xy, int count) const;
