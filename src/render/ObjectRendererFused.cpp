@@ -159,6 +159,17 @@ bool sharesBaseTexture(const Surface& s) {
            s.unitTexture[0] != 0 && s.unitTexture[0] == s.unitTexture[1];
 }
 
+// On the fused path, draws go straight into the slot's target (the small one while the
+// effects' useSmallTextures is set) at the viewport the camera gave; elsewhere they stay in the
+// frame buffer, and the grabs copy them out.
+void drawIntoSlot(ScreenEffects& fx, int slot) {
+    RenderTarget* target = fx.slotTarget(slot, fx.useSmallTextures != 0);
+    if (target == nullptr) return;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    target->bind(viewport[2], viewport[3]);
+}
+
 void applyCamera(Camera* camera, bool small) {
     if (small)
         camera->applySmall();
@@ -237,6 +248,7 @@ void ObjectRenderer::fusedDirectFrame(Camera* camera, bool small) {
 void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
     ObjectPrograms& programs = objectPrograms();
     const int base = fx.workSlotBase;
+    drawIntoSlot(fx, base + 2);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
@@ -252,7 +264,8 @@ void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
     Shader::useNone();
     fx.grab(base + 2);
 
-    // One blur softens both masks, a channel each.
+    // One blur softens both masks, a channel each, its last pass straight into their slot.
+    drawIntoSlot(fx, base + 1);
     const bool blurred = fx.validSlot(base + 2);
     if (blurred) {
         fx.clearForBlur(kMaskBlurPasses);
@@ -267,6 +280,7 @@ void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
     if (blurred) fx.blurOpaque(base + 2, 0.3f, kMaskBlurPasses, 0.1f, 0.1f, 1.5f);
     fx.grab(base + 1);
     glDepthMask(GL_TRUE);
+    fx.bindFrame();
 }
 
 void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
