@@ -423,14 +423,13 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     if (!skipObjects)
         for (auto& o : objects) o->currentSurface = surfaceIndex;
 
-    const bool fusedFrame = fusedFrameFits(skipObjects);
     if (composited && effects) {
-        if (fusedFrame && !smallLitPass && !smallAmbientPass)
+        if (!smallLitPass && !smallAmbientPass && fusedFrameFits(skipObjects, false))
             fusedCompositedFrame(camera, *effects, smallShadowPass);
         else
             compositedFrame(camera, skipObjects, *effects, smallShadowPass, smallLitPass,
                             smallAmbientPass);
-    } else if (fusedFrame) {
+    } else if (fusedFrameFits(skipObjects, true)) {
         fusedDirectFrame(camera, smallLitPass);
     } else {
         directFrame(camera, skipObjects, smallLitPass);

@@ -103,7 +103,7 @@ private:
     int shadowMaskPasses(bool skipObjects, ScreenEffects& effects);
 
     // Fused path (ObjectRendererFused.cpp).
-    bool fusedFrameFits(bool skipObjects) const;
+    bool fusedFrameFits(bool skipObjects, bool haloSource) const;
     // The maps drawn straight into their textures; false (nothing drawn) where a target could
     // not be made, for the classic maps to take over.
     bool fusedShadowMaps(bool keepMaps);

@@ -7,6 +7,8 @@
 #include <GL/glew.h>
 
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "engine/StageTimer.h"
@@ -31,38 +33,53 @@ enum FusedUnit {
 
 constexpr int kMaskBlurPasses = 5;
 
+// What a lit program is built for: the pass, the number of lamps, each surface unit's mode
+// and whether the lamps read the base texture apart.
+struct LitKind {
+    bool haloSource = false;
+    int lamps = 0;
+    int modes[3] = {kUnitOff, kUnitOff, kUnitOff};
+    bool lampBaseApart = false;
+
+    unsigned key() const {
+        return (haloSource ? 1u : 0u) | static_cast<unsigned>(lamps) << 1 |
+               static_cast<unsigned>(modes[0]) << 3 | static_cast<unsigned>(modes[1]) << 6 |
+               static_cast<unsigned>(modes[2]) << 9 | (lampBaseApart ? 1u : 0u) << 12;
+    }
+    std::string definitions() const {
+        std::string text = haloSource ? "#define HALO_SOURCE\n" : "";
+        text += "#define LAMPS " + std::to_string(lamps) + "\n";
+        text += "#define BASE_MODE " + std::to_string(modes[0]) + "\n";
+        text += "#define PROJECTED_MODE " + std::to_string(modes[1]) + "\n";
+        text += "#define REFLECTED_MODE " + std::to_string(modes[2]) + "\n";
+        text += std::string("#define LAMP_BASE_APART ") + (lampBaseApart ? "1" : "0") + "\n";
+        return text;
+    }
+};
+
 // A lit program with the places of what changes from object to object.
 struct LitProgram {
     Shader shader;
-    GLint reflectionTurn = -1, baseMode = -1, projectedMode = -1,
-          reflectedMode = -1, lampCount = -1, lampBaseApart = -1, darkness = -1;
-
-    void locate() {
-        reflectionTurn = shader.uniform("reflectionTurn");
-        baseMode = shader.uniform("baseMode");
-        projectedMode = shader.uniform("projectedMode");
-        reflectedMode = shader.uniform("reflectedMode");
-        lampCount = shader.uniform("lampCount");
-        lampBaseApart = shader.uniform("lampBaseApart");
-        darkness = glGetAttribLocation(shader.program(), "darkness");
-    }
+    GLint reflectionTurn = -1, darkness = -1;
 };
 
 struct ObjectPrograms {
     Shader masks;
-    LitProgram composed, haloSource;
     bool usable = false;
+    // One lit program for each kind of surface drawn so far, by LitKind::key; null for a kind
+    // whose program the driver refused.
+    std::map<unsigned, std::unique_ptr<LitProgram>> lit;
     // Linear filtering with a clear border, for a texture read both ways in one draw (0 where
     // the driver has no sampler objects).
     GLuint borderSampler = 0;
 };
 
-// The source with a definition added after its #version line.
-std::string withDefinition(const char* source, const char* name) {
+// The source with definitions added after its #version line.
+std::string withDefinitions(const char* source, const std::string& definitions) {
     std::string text(source ? source : "");
     const size_t lineEnd = text.find('\n');
     if (lineEnd == std::string::npos) return text;
-    return text.substr(0, lineEnd + 1) + "#define " + name + "\n" + text.substr(lineEnd + 1);
+    return text.substr(0, lineEnd + 1) + definitions + text.substr(lineEnd + 1);
 }
 
 void assignSamplers(const Shader& shader) {
@@ -77,6 +94,11 @@ void assignSamplers(const Shader& shader) {
     shader.set("lampBaseTexture", static_cast<int>(kUnitLampBase));
 }
 
+void reportClassic(const std::string& error) {
+    std::printf("%s: the objects are drawn the classic way.\n", error.c_str());
+    std::fflush(stdout);
+}
+
 // Built on first use, in the one context the program draws with; kept for the process (its
 // programs go with the context).
 ObjectPrograms& objectPrograms() {
@@ -84,25 +106,13 @@ ObjectPrograms& objectPrograms() {
     if (programs != nullptr) return *programs;
     programs = new ObjectPrograms;
     std::string error;
-    const char* litVertex = shaderSource("object_lit.vert.glsl");
-    const char* litFragment = shaderSource("object_lit.frag.glsl");
-    const std::string haloFragment = withDefinition(litFragment, "HALO_SOURCE");
-    programs->usable =
-        programs->masks.buildFromFiles("object_masks.vert.glsl", "object_masks.frag.glsl",
-                                       &error) &&
-        programs->composed.shader.build("object composed", litVertex, litFragment, &error) &&
-        programs->haloSource.shader.build("object halo source", litVertex,
-                                          haloFragment.c_str(), &error);
+    programs->usable = programs->masks.buildFromFiles("object_masks.vert.glsl",
+                                                      "object_masks.frag.glsl", &error);
     if (!programs->usable) {
-        std::printf("%s: the objects are drawn the classic way.\n", error.c_str());
-        std::fflush(stdout);
+        reportClassic(error);
         return *programs;
     }
     assignSamplers(programs->masks);
-    assignSamplers(programs->composed.shader);
-    assignSamplers(programs->haloSource.shader);
-    programs->composed.locate();
-    programs->haloSource.locate();
     Shader::useNone();
     if (GLEW_VERSION_3_3 || GLEW_ARB_sampler_objects) {
         GLuint& sampler = programs->borderSampler;
@@ -113,6 +123,33 @@ ObjectPrograms& objectPrograms() {
         glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     }
     return *programs;
+}
+
+// The lit program of a kind, built the first time it is asked for; null where the driver
+// refuses it (said once).
+LitProgram* litProgram(const LitKind& kind) {
+    ObjectPrograms& programs = objectPrograms();
+    auto found = programs.lit.find(kind.key());
+    if (found != programs.lit.end()) return found->second.get();
+    auto program = std::make_unique<LitProgram>();
+    const std::string definitions = kind.definitions();
+    const std::string vertex = withDefinitions(shaderSource("object_lit.vert.glsl"), definitions);
+    const std::string fragment =
+        withDefinitions(shaderSource("object_lit.frag.glsl"), definitions);
+    std::string error;
+    if (!program->shader.build(kind.haloSource ? "object halo source" : "object composed",
+                               vertex.c_str(), fragment.c_str(), &error)) {
+        reportClassic(error);
+        program.reset();
+    } else {
+        assignSamplers(program->shader);
+        Shader::useNone();
+        program->reflectionTurn = program->shader.uniform("reflectionTurn");
+        program->darkness = glGetAttribLocation(program->shader.program(), "darkness");
+    }
+    LitProgram* result = program.get();
+    programs.lit[kind.key()] = std::move(program);
+    return result;
 }
 
 // A shadow map on a unit for the programs' comparison, as the classic projection sets it.
@@ -128,11 +165,17 @@ void bindShadowMap(int unit, GLuint texture) {
     glTexParameteri(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE, GL_INTENSITY);
 }
 
+// The texture environment a surface unit's classic draw gives: off where nothing is bound too
+// (an incomplete unit passes the colour on).
+int effectiveMode(const Surface& s, int i) {
+    if (i >= s.unitCount || s.unitMode[i] == kUnitOff || s.unitTexture[i] == 0) return kUnitOff;
+    return s.unitMode[i];
+}
+
 // A surface unit's texture with the wrapping and filtering its classic draw gives it: repeat
 // on the first unit, a clear border on the second, clamped edges on the reflected cube map.
-// Returns the unit's mode, off where nothing is bound (an unbound unit passes the colour on).
-int bindSurfaceUnit(const Surface& s, int i) {
-    if (i >= s.unitCount || s.unitMode[i] == kUnitOff || s.unitTexture[i] == 0) return kUnitOff;
+void bindSurfaceUnit(const Surface& s, int i) {
+    if (effectiveMode(s, i) == kUnitOff) return;
     glActiveTexture(GL_TEXTURE0 + i);
     if (i == 2) {
         glBindTexture(GL_TEXTURE_CUBE_MAP, s.unitTexture[i]);
@@ -149,7 +192,6 @@ int bindSurfaceUnit(const Surface& s, int i) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     }
-    return s.unitMode[i];
 }
 
 // Whether the second unit reads the base texture too: the lamps' passes then see it with the
@@ -170,6 +212,15 @@ void drawIntoSlot(ScreenEffects& fx, int slot) {
     target->bind(viewport[2], viewport[3]);
 }
 
+LitKind kindOf(const Surface& s, int lamps, bool haloSource) {
+    LitKind kind;
+    kind.haloSource = haloSource;
+    kind.lamps = lamps;
+    for (int i = 0; i < 3; ++i) kind.modes[i] = effectiveMode(s, i);
+    kind.lampBaseApart = sharesBaseTexture(s);
+    return kind;
+}
+
 void applyCamera(Camera* camera, bool small) {
     if (small)
         camera->applySmall();
@@ -179,18 +230,21 @@ void applyCamera(Camera* camera, bool small) {
 
 }  // namespace
 
-bool ObjectRenderer::fusedFrameFits(bool skipObjects) const {
+bool ObjectRenderer::fusedFrameFits(bool skipObjects, bool haloSource) const {
     if (!fused || skipObjects || glIsEnabled(GL_ALPHA_TEST)) return false;
     if (lights.size() > static_cast<size_t>(FusedLamps::kMax)) return false;
     for (const SceneObject* light : lights)
         if (!light->hasShadowMap()) return false;
     const ObjectPrograms& programs = objectPrograms();
+    if (!programs.usable) return false;
+    const int lamps = static_cast<int>(lights.size());
     for (const auto& o : objects) {
         if (!o->visible || o->faces.empty()) continue;
         if (!o->fusedUnitsFit()) return false;
         if (sharesBaseTexture(o->surface()) && programs.borderSampler == 0) return false;
+        if (litProgram(kindOf(o->surface(), lamps, haloSource)) == nullptr) return false;
     }
-    return programs.usable;
+    return true;
 }
 
 void ObjectRenderer::bindLampProjections(bool withShadowMaps) const {
@@ -285,7 +339,6 @@ void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
 
 void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
     ObjectPrograms& programs = objectPrograms();
-    LitProgram& program = composed ? programs.composed : programs.haloSource;
 
     // The lamps become OpenGL lights 0 and 1, placed in the camera's view.
     FusedLamps lamps;
@@ -309,22 +362,23 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
         glActiveTexture(GL_TEXTURE0 + kUnitHalo);
         glBindTexture(GL_TEXTURE_2D, composed->halo);
     }
-    program.shader.use();
-    glUniform1i(program.lampCount, lamps.count);
-    if (composed) {
-        program.shader.set("maskScale", composed->scaleU, composed->scaleV);
-        program.shader.set("haloScale", composed->scaleU, composed->scaleV);
-        program.shader.set("haloOn", composed->halo != 0 ? 1.0f : 0.0f);
-    }
-
-    glUniform1i(program.lampBaseApart, 0);
+    const LitProgram* current = nullptr;
     bool sharedBefore = false;
     for (auto& o : objects) {
         if (!o->visible || o->faces.empty()) continue;
         const Surface& s = o->surface();
-        glUniform1i(program.baseMode, bindSurfaceUnit(s, 0));
-        glUniform1i(program.projectedMode, bindSurfaceUnit(s, 1));
-        glUniform1i(program.reflectedMode, bindSurfaceUnit(s, 2));
+        const LitProgram* program = litProgram(kindOf(s, lamps.count, composed == nullptr));
+        if (program == nullptr) continue;
+        if (program != current) {
+            current = program;
+            program->shader.use();
+            if (composed) {
+                program->shader.set("maskScale", composed->scaleU, composed->scaleV);
+                program->shader.set("haloScale", composed->scaleU, composed->scaleV);
+                program->shader.set("haloOn", composed->halo != 0 ? 1.0f : 0.0f);
+            }
+        }
+        for (int i = 0; i < 3; ++i) bindSurfaceUnit(s, i);
         // One texture on both units: repeated for the ambient picture on unit 0, with the
         // border through the sampler on units 1 and 7 (the texture keeps unit 0's wrapping).
         const bool shared = sharesBaseTexture(s);
@@ -332,7 +386,6 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
             const GLuint sampler = shared ? programs.borderSampler : 0;
             glBindSampler(kUnitProjected, sampler);
             glBindSampler(kUnitLampBase, sampler);
-            glUniform1i(program.lampBaseApart, shared ? 1 : 0);
             sharedBefore = shared;
         }
         if (shared) {
@@ -344,8 +397,8 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
         }
         float turn[FusedLamps::kMax][9] = {};
         for (int k = 0; k < lamps.count; ++k) o->thirdUnitTurn(lamps.position[k], turn[k]);
-        glUniformMatrix3fv(program.reflectionTurn, FusedLamps::kMax, GL_FALSE, &turn[0][0]);
-        o->drawFused(lamps, program.darkness);
+        glUniformMatrix3fv(program->reflectionTurn, FusedLamps::kMax, GL_FALSE, &turn[0][0]);
+        o->drawFused(lamps, program->darkness);
     }
     Shader::useNone();
     if (programs.borderSampler != 0) {

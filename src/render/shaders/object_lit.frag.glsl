@@ -1,14 +1,18 @@
 #version 120
-// The fragment stage of the lit object passes, built twice by the renderer.
+// The fragment stage of the lit object passes, built by the renderer for each kind of surface
+// it draws, with these definitions: LAMPS (0, 1 or 2); BASE_MODE, PROJECTED_MODE and
+// REFLECTED_MODE, the texture environment of each of the surface's units (0 off, 1 modulate,
+// 2 add, 4 blend); LAMP_BASE_APART (0 or 1, see lampBaseTexture); and HALO_SOURCE where it
+// draws the halo's source. What a surface does not use costs nothing.
 //
-// As it is: the composited picture. Replaces the ambient pass, the lit pass of every lamp, the
-// copies of both and the composition: the ambient picture over the lit one, the lit picture
-// added through each lamp's softened shadow mask (read at the fragment's place on the screen)
-// and the halo added on top. Each picture is rounded to 8 bits where the passes it replaces
-// kept it in a texture.
+// Without HALO_SOURCE: the composited picture. Replaces the ambient pass, the lit pass of every
+// lamp, the copies of both and the composition: the ambient picture over the lit one, the lit
+// picture added through each lamp's softened shadow mask (read at the fragment's place on the
+// screen) and the halo added on top. Each picture is rounded to 8 bits where the passes it
+// replaces kept it in a texture.
 //
-// With HALO_SOURCE defined: the halo's source picture, drawn directly. Replaces its ambient pass
-// and its lit pass per lamp, each lamp held back by the depth comparison of its shadow map.
+// With HALO_SOURCE: the halo's source picture, drawn directly. Replaces its ambient pass and its
+// lit pass per lamp, each lamp held back by the depth comparison of its shadow map.
 //
 // Texture units: 0 the surface's base texture, 1 its second texture projected from the lamp,
 // 2 its reflected cube map; 3 the masks (red: lamp 0, green: lamp 1) and 4 the halo, or 5 and 6
@@ -18,14 +22,8 @@ uniform sampler2D baseTexture;
 // the second unit's clear border (wrapping is the texture's, and their last set-up wins) while
 // the ambient pass reads it repeated: the lamps then read it on unit 7.
 uniform sampler2D lampBaseTexture;
-uniform int lampBaseApart;
 uniform sampler2D projectedTexture;
 uniform samplerCube reflectedCube;
-// Each unit's texture environment: 0 off, 1 modulate, 2 add, 4 blend.
-uniform int baseMode;
-uniform int projectedMode;
-uniform int reflectedMode;
-uniform int lampCount;
 #ifdef HALO_SOURCE
 uniform sampler2DShadow shadowMap0;
 uniform sampler2DShadow shadowMap1;
@@ -56,45 +54,64 @@ vec4 unit(vec4 previous, vec4 texel, int mode, vec4 envColour) {
 
 // Lamp i's fragment after the three surface units, held back by the shadow term.
 vec4 lampFragment(int i, vec4 base, float shadow) {
-    vec4 c = unit(lampColour[i], base, baseMode, gl_TextureEnvColor[0]) * shadow;
-    c = unit(c, texture2DProj(projectedTexture, lampCoord[i]), projectedMode,
+    vec4 c = unit(lampColour[i], base, BASE_MODE, gl_TextureEnvColor[0]) * shadow;
+#if PROJECTED_MODE != 0
+    c = unit(c, texture2DProj(projectedTexture, lampCoord[i]), PROJECTED_MODE,
              gl_TextureEnvColor[1]);
-    return unit(c, textureCube(reflectedCube, reflection[i]), reflectedMode,
-                gl_TextureEnvColor[2]);
+#endif
+#if REFLECTED_MODE != 0
+    c = unit(c, textureCube(reflectedCube, reflection[i]), REFLECTED_MODE,
+             gl_TextureEnvColor[2]);
+#endif
+    return c;
 }
 
 void main() {
+#if BASE_MODE != 0
     vec4 ambientBase = texture2D(baseTexture, baseCoord);
-    vec4 base = lampBaseApart != 0 ? texture2D(lampBaseTexture, baseCoord) : ambientBase;
-    vec4 ambient = unit(ambientColour, ambientBase, baseMode, gl_TextureEnvColor[0]);
+#else
+    vec4 ambientBase = vec4(1.0);
+#endif
+#if LAMP_BASE_APART
+    vec4 base = texture2D(lampBaseTexture, baseCoord);
+#else
+    vec4 base = ambientBase;
+#endif
+    vec4 ambient = unit(ambientColour, ambientBase, BASE_MODE, gl_TextureEnvColor[0]);
     // Blended by its alpha over transparent black.
     vec4 ambientOver = vec4(ambient.rgb * ambient.a, ambient.a * ambient.a);
 #ifdef HALO_SOURCE
     // Each lamp added by its alpha, its shadow map's comparison on the colour and alpha alike.
     vec4 sum = ambientOver;
-    if (lampCount > 0) {
-        vec4 c = lampFragment(0, base, shadow2DProj(shadowMap0, lampCoord[0]).r);
-        sum += vec4(c.rgb * c.a, c.a * c.a);
-    }
-    if (lampCount > 1) {
-        vec4 c = lampFragment(1, base, shadow2DProj(shadowMap1, lampCoord[1]).r);
-        sum += vec4(c.rgb * c.a, c.a * c.a);
-    }
+#if LAMPS > 0
+    vec4 first = lampFragment(0, base, shadow2DProj(shadowMap0, lampCoord[0]).r);
+    sum += vec4(first.rgb * first.a, first.a * first.a);
+#endif
+#if LAMPS > 1
+    vec4 second = lampFragment(1, base, shadow2DProj(shadowMap1, lampCoord[1]).r);
+    sum += vec4(second.rgb * second.a, second.a * second.a);
+#endif
     gl_FragColor = clamp(sum, 0.0, 1.0);
 #else
     // The lit picture: the first lamp as it is, the second added by its alpha.
     vec4 litPicture = vec4(0.0);
-    if (lampCount > 0) litPicture = to8(lampFragment(0, base, 1.0));
-    if (lampCount > 1) {
-        vec4 c = lampFragment(1, base, 1.0);
-        litPicture = to8(litPicture + vec4(c.rgb * c.a, c.a * c.a));
-    }
+#if LAMPS > 0
+    litPicture = to8(lampFragment(0, base, 1.0));
+#endif
+#if LAMPS > 1
+    vec4 second = lampFragment(1, base, 1.0);
+    litPicture = to8(litPicture + vec4(second.rgb * second.a, second.a * second.a));
+#endif
     vec4 a = to8(ambientOver);
     vec4 sum = vec4(a.rgb * a.a + litPicture.rgb * (1.0 - a.a),
                     a.a + litPicture.a * (1.0 - a.a));
+#if LAMPS > 0
     vec4 mask = texture2D(masks, gl_FragCoord.xy * maskScale);
-    if (lampCount > 0) sum += litPicture * (1.0 - mask.r);
-    if (lampCount > 1) sum += litPicture * (1.0 - mask.g);
+    sum += litPicture * (1.0 - mask.r);
+#endif
+#if LAMPS > 1
+    sum += litPicture * (1.0 - mask.g);
+#endif
     sum += haloOn * texture2D(halo, gl_FragCoord.xy * haloScale);
     gl_FragColor = clamp(sum, 0.0, 1.0);
 #endif

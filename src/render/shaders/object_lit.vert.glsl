@@ -1,6 +1,6 @@
 #version 120
 // The vertex stage of the lit object passes, for the composited picture and for the halo
-// source alike. Replaces the vertex work of the ambient pass and of one lit pass per lamp: the
+// source alike, built with the definitions of its fragment stage (LAMPS, REFLECTED_MODE). Replaces the vertex work of the ambient pass and of one lit pass per lamp: the
 // fixed-function lighting (the light model's ambient alone, and each lamp as OpenGL light i
 // set up by the renderer, with the material and colour-material state each object sets), per
 // vertex and clamped as the fixed-function stage clamps it, so the Gouraud picture is the
@@ -8,7 +8,6 @@
 // loads on units 5 and 6 as the classic coordinate generation does (the same arithmetic, so
 // the shadow comparisons come out the same), and the reflection vector turned by each lamp's
 // texture matrix.
-uniform int lampCount;               // 0, 1 or 2
 uniform mat3 reflectionTurn[2];      // each lamp's texture matrix of the reflected cube map
 attribute vec2 darkness;             // per lamp: 1 where the face is turned away (drawn black)
 
@@ -63,17 +62,24 @@ void main() {
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
     vec3 normal = normalize(gl_NormalMatrix * gl_Normal);
     ambientColour = clamp(vec4(sceneColour(gl_Color), gl_Color.a), 0.0, 1.0);
+#if REFLECTED_MODE != 0
     // Reflection-map coordinates, as the fixed-function coordinate generation makes them.
     vec3 u = normalize(eye.xyz);
     vec3 r = u - 2.0 * normal * dot(normal, u);
-    for (int i = 0; i < 2; ++i) {
-        if (i >= lampCount) break;
+#endif
+    for (int i = 0; i < LAMPS; ++i) {
         vec4 colour = darkness[i] > 0.5 ? vec4(0.0, 0.0, 0.0, 1.0) : gl_Color;
         lampColour[i] = lit(i, eye.xyz, normal, colour);
+#if REFLECTED_MODE != 0
         reflection[i] = reflectionTurn[i] * r;
+#endif
     }
+#if LAMPS > 0
     lampCoord[0] = projected(5, eye);
-    if (lampCount > 1) lampCoord[1] = projected(6, eye);
+#endif
+#if LAMPS > 1
+    lampCoord[1] = projected(6, eye);
+#endif
     baseCoord = gl_MultiTexCoord0.xy;
     gl_Position = ftransform();
 }
