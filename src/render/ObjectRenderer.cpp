@@ -424,7 +424,8 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
         for (auto& o : objects) o->currentSurface = surfaceIndex;
 
     if (composited && effects) {
-        if (!smallLitPass && !smallAmbientPass && fusedFrameFits(skipObjects, false))
+        if (!smallLitPass && !smallAmbientPass && fusedFrameFits(skipObjects, false) &&
+            fusedMasksFit(*effects, smallShadowPass || smallLitPass))
             fusedCompositedFrame(camera, *effects, smallShadowPass);
         else
             compositedFrame(camera, skipObjects, *effects, smallShadowPass, smallLitPass,

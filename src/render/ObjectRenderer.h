@@ -109,9 +109,11 @@ private:
     bool fusedShadowMaps(bool keepMaps);
     void fusedDirectFrame(Camera* camera, bool small);
     void fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks);
-    // Both lamps' masks in one pass into the frame buffer at the current viewport, blurred
-    // together into slot base + 1.
-    void fusedMasks(ScreenEffects& fx);
+    // Both lamps' masks in one pass at the current viewport and one blur, in targets of their
+    // own of the size of the slots they stand in for (small or not); returns the texture of
+    // the blurred masks. fusedMasksFit makes the targets, false where the driver refuses them.
+    bool fusedMasksFit(const ScreenEffects& fx, bool small) const;
+    GLuint fusedMasks(const ScreenEffects& fx);
     // One geometry pass of every object through the lit program: the halo source (masks
     // null) or the composited picture.
     struct ComposedInputs {

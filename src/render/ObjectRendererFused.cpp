@@ -6,7 +6,9 @@
 // cannot draw go the classic way (ObjectRenderer.cpp).
 #include <GL/glew.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,8 +65,17 @@ struct LitProgram {
     GLint reflectionTurn = -1, darkness = -1;
 };
 
+// The masks' own targets: the geometry pass draws into raw (with its depth), the blur's passes
+// go back and forth between the other two.
+struct MaskTargets {
+    RenderTarget raw, ping, pong;
+    int width = 0, height = 0;
+    bool usable = false;
+};
+
 struct ObjectPrograms {
-    Shader masks;
+    Shader masks, maskBlur;
+    MaskTargets maskTargets;
     bool usable = false;
     // One lit program for each kind of surface drawn so far, by LitKind::key; null for a kind
     // whose program the driver refused.
@@ -106,13 +117,18 @@ ObjectPrograms& objectPrograms() {
     if (programs != nullptr) return *programs;
     programs = new ObjectPrograms;
     std::string error;
-    programs->usable = programs->masks.buildFromFiles("object_masks.vert.glsl",
-                                                      "object_masks.frag.glsl", &error);
+    programs->usable =
+        programs->masks.buildFromFiles("object_masks.vert.glsl", "object_masks.frag.glsl",
+                                       &error) &&
+        programs->maskBlur.buildFromFiles("screen_quad.vert.glsl", "object_mask_blur.frag.glsl",
+                                          &error);
     if (!programs->usable) {
         reportClassic(error);
         return *programs;
     }
     assignSamplers(programs->masks);
+    programs->maskBlur.use();
+    programs->maskBlur.set("source", 0);
     Shader::useNone();
     if (GLEW_VERSION_3_3 || GLEW_ARB_sampler_objects) {
         GLuint& sampler = programs->borderSampler;
@@ -201,17 +217,6 @@ bool sharesBaseTexture(const Surface& s) {
            s.unitTexture[0] != 0 && s.unitTexture[0] == s.unitTexture[1];
 }
 
-// On the fused path, draws go straight into the slot's target (the small one while the
-// effects' useSmallTextures is set) at the viewport the camera gave; elsewhere they stay in the
-// frame buffer, and the grabs copy them out.
-void drawIntoSlot(ScreenEffects& fx, int slot) {
-    RenderTarget* target = fx.slotTarget(slot, fx.useSmallTextures != 0);
-    if (target == nullptr) return;
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    target->bind(viewport[2], viewport[3]);
-}
-
 LitKind kindOf(const Surface& s, int lamps, bool haloSource) {
     LitKind kind;
     kind.haloSource = haloSource;
@@ -228,10 +233,91 @@ void applyCamera(Camera* camera, bool small) {
         camera->apply();
 }
 
+// The masks' targets at the size of the slots they stand in for, made when that size is first
+// (or newly) asked for.
+bool maskTargetsOfSize(int width, int height) {
+    MaskTargets& t = objectPrograms().maskTargets;
+    if (t.width == width && t.height == height) return t.usable;
+    t.width = width;
+    t.height = height;
+    std::string error;
+    t.usable = t.raw.create(width, height, RenderTarget::Colour | RenderTarget::Depth, &error) &&
+               t.ping.create(width, height, RenderTarget::Colour, &error) &&
+               t.pong.create(width, height, RenderTarget::Colour, &error);
+    if (!t.usable) reportClassic(error);
+    return t.usable;
+}
+
+// A texture read as the slots are by the blur: linear, its border beyond the edges.
+void clampLinear(GLuint texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+}
+
+// The masks' softening, the blur the classic masks get one by one (progress 0.3, spread 0.1
+// both ways, brightness 1.5), pass for pass: each pass one draw into a target, the last one onto
+// the picture of the pass before. Returns the texture that holds the result.
+GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
+    ObjectPrograms& programs = objectPrograms();
+    MaskTargets& t = programs.maskTargets;
+    const float progress = 0.3f, spread = 0.1f, brightness = 1.5f;
+    const float tap = ((1.0f - progress) + progress * brightness) * 1.015625f / 4.0f;
+    const float clamped = tap > 1.0f ? 1.0f : tap;
+    programs.maskBlur.use();
+    programs.maskBlur.set("tapAlpha", std::floor(clamped * 255.0f + 0.5f) / 255.0f);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glActiveTexture(GL_TEXTURE0);
+    RenderTarget* into[2] = {&t.ping, &t.pong};
+    GLuint source = t.raw.colourTexture();
+    for (int i = 1; i <= kMaskBlurPasses; ++i) {
+        const float d = progress * spread * static_cast<float>(i) / kMaskBlurPasses;
+        float offsets[8];
+        for (int j = 0; j < 2; ++j)
+            for (int k = 0; k < 2; ++k) {
+                offsets[(j * 2 + k) * 2] = (static_cast<float>(k) * d - d / 2.0f) * fx.uMax;
+                offsets[(j * 2 + k) * 2 + 1] = (static_cast<float>(j) * d - d / 2.0f) * fx.vMax;
+            }
+        programs.maskBlur.setVec2Array("offsets", offsets, 4);
+        programs.maskBlur.set("addPrevious", i == kMaskBlurPasses ? 1.0f : 0.0f);
+        clampLinear(source);
+        RenderTarget& target = *into[(i - 1) % 2];
+        target.bind(width, height);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-1.0f, -1.0f, -1.0f);
+        glTexCoord2f(fx.uMax, 0.0f);
+        glVertex3f(1.0f, -1.0f, -1.0f);
+        glTexCoord2f(fx.uMax, fx.vMax);
+        glVertex3f(1.0f, 1.0f, -1.0f);
+        glTexCoord2f(0.0f, fx.vMax);
+        glVertex3f(-1.0f, 1.0f, -1.0f);
+        glEnd();
+        source = target.colourTexture();
+    }
+    Shader::useNone();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    clampLinear(source);
+    return source;
+}
+
 }  // namespace
 
 bool ObjectRenderer::fusedFrameFits(bool skipObjects, bool haloSource) const {
-    if (!fused || skipObjects || glIsEnabled(GL_ALPHA_TEST)) return false;
+    if (!fused || skipObjects || glIsEnabled(GL_ALPHA_TEST) || getenv("DBG_NO_FUSED_OBJECTS")) return false;
     if (lights.size() > static_cast<size_t>(FusedLamps::kMax)) return false;
     for (const SceneObject* light : lights)
         if (!light->hasShadowMap()) return false;
@@ -299,15 +385,24 @@ void ObjectRenderer::fusedDirectFrame(Camera* camera, bool small) {
     camera->restore();
 }
 
-void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
+bool ObjectRenderer::fusedMasksFit(const ScreenEffects& fx, bool small) const {
+    return lights.empty() || (small ? maskTargetsOfSize(fx.smallGrabWidth, fx.smallGrabHeight)
+                                    : maskTargetsOfSize(fx.grabWidth, fx.grabHeight));
+}
+
+GLuint ObjectRenderer::fusedMasks(const ScreenEffects& fx) {
     ObjectPrograms& programs = objectPrograms();
-    const int base = fx.workSlotBase;
-    drawIntoSlot(fx, base + 2);
+    MaskTargets& t = programs.maskTargets;
+    const GLuint frame = RenderTarget::boundFramebuffer();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    t.raw.bind(viewport[2], viewport[3]);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
     // Back faces culled, as the shadow maps leave it for the classic passes.
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -316,25 +411,11 @@ void ObjectRenderer::fusedMasks(ScreenEffects& fx) {
     programs.masks.set("lampCount", static_cast<int>(lights.size()));
     for (auto& o : objects) o->drawPositions();
     Shader::useNone();
-    fx.grab(base + 2);
 
-    // One blur softens both masks, a channel each, its last pass straight into their slot.
-    drawIntoSlot(fx, base + 1);
-    const bool blurred = fx.validSlot(base + 2);
-    if (blurred) {
-        fx.clearForBlur(kMaskBlurPasses);
-    } else {
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    selectTextureUnit(0);
-    glEnable(GL_TEXTURE_2D);
-    if (blurred) fx.blurOpaque(base + 2, 0.3f, kMaskBlurPasses, 0.1f, 0.1f, 1.5f);
-    fx.grab(base + 1);
-    glDepthMask(GL_TRUE);
-    fx.bindFrame();
+    const GLuint masks = blurMasks(fx, viewport[2], viewport[3]);
+    glBindFramebuffer(GL_FRAMEBUFFER, frame);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    return masks;
 }
 
 void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
@@ -418,20 +499,18 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
 }
 
 void ObjectRenderer::fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks) {
-    const int base = fx.workSlotBase;
-
     fx.useSmallTextures = smallMasks ? 1 : 0;
     applyCamera(camera, smallMasks);
     shadowMapPass(false);
     stagetimer::mark("shadow maps");
-    if (!lights.empty()) fusedMasks(fx);
+    const GLuint masks = lights.empty() ? 0 : fusedMasks(fx);
     stagetimer::mark("shadow masks");
     camera->restore();
 
     fx.useSmallTextures = 0;
     applyCamera(camera, false);
     ComposedInputs inputs;
-    inputs.masks = smallMasks ? fx.smallGrabTextures[base + 1] : fx.grabTextures[base + 1];
+    inputs.masks = masks;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     inputs.scaleU = fx.uMax / static_cast<float>(viewport[2] > 0 ? viewport[2] : 1);

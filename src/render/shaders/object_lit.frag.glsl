@@ -15,7 +15,7 @@
 // lit pass per lamp, each lamp held back by the depth comparison of its shadow map.
 //
 // Texture units: 0 the surface's base texture, 1 its second texture projected from the lamp,
-// 2 its reflected cube map; 3 the masks (red: lamp 0, green: lamp 1) and 4 the halo, or 5 and 6
+// 2 its reflected cube map; 3 the masks (red: lamp 0, blue: lamp 1) and 4 the halo, or 5 and 6
 // the two lamps' shadow maps; 7 the base texture as the lamps read it, where that differs.
 uniform sampler2D baseTexture;
 // Where the second unit's texture is the base texture itself, the lamps' passes read it with
@@ -42,6 +42,13 @@ varying vec3 reflection[2];
 varying vec2 baseCoord;
 
 vec4 to8(vec4 v) { return floor(clamp(v, 0.0, 1.0) * 255.0 + 0.5) / 255.0; }
+
+// What blending makes of a fragment weighted by its own alpha, in 8 bits a channel: the
+// fragment and its alpha rounded, then their product.
+vec4 byOwnAlpha(vec4 fragment) {
+    vec4 f = to8(fragment);
+    return to8(f * f.a);
+}
 
 // One texture unit of the fixed-function stage: the fragment so far and this unit's texel.
 vec4 unit(vec4 previous, vec4 texel, int mode, vec4 envColour) {
@@ -79,19 +86,18 @@ void main() {
 #endif
     vec4 ambient = unit(ambientColour, ambientBase, BASE_MODE, gl_TextureEnvColor[0]);
     // Blended by its alpha over transparent black.
-    vec4 ambientOver = vec4(ambient.rgb * ambient.a, ambient.a * ambient.a);
+    vec4 ambientOver = byOwnAlpha(ambient);
 #ifdef HALO_SOURCE
-    // Each lamp added by its alpha, its shadow map's comparison on the colour and alpha alike.
+    // Each lamp added by its alpha, its shadow map's comparison on the colour and alpha alike,
+    // rounded as blending into the frame rounds each step.
     vec4 sum = ambientOver;
 #if LAMPS > 0
-    vec4 first = lampFragment(0, base, shadow2DProj(shadowMap0, lampCoord[0]).r);
-    sum += vec4(first.rgb * first.a, first.a * first.a);
+    sum = to8(sum + byOwnAlpha(lampFragment(0, base, shadow2DProj(shadowMap0, lampCoord[0]).r)));
 #endif
 #if LAMPS > 1
-    vec4 second = lampFragment(1, base, shadow2DProj(shadowMap1, lampCoord[1]).r);
-    sum += vec4(second.rgb * second.a, second.a * second.a);
+    sum = to8(sum + byOwnAlpha(lampFragment(1, base, shadow2DProj(shadowMap1, lampCoord[1]).r)));
 #endif
-    gl_FragColor = clamp(sum, 0.0, 1.0);
+    gl_FragColor = sum;
 #else
     // The lit picture: the first lamp as it is, the second added by its alpha.
     vec4 litPicture = vec4(0.0);
@@ -99,10 +105,9 @@ void main() {
     litPicture = to8(lampFragment(0, base, 1.0));
 #endif
 #if LAMPS > 1
-    vec4 second = lampFragment(1, base, 1.0);
-    litPicture = to8(litPicture + vec4(second.rgb * second.a, second.a * second.a));
+    litPicture = to8(litPicture + byOwnAlpha(lampFragment(1, base, 1.0)));
 #endif
-    vec4 a = to8(ambientOver);
+    vec4 a = ambientOver;
     vec4 sum = vec4(a.rgb * a.a + litPicture.rgb * (1.0 - a.a),
                     a.a + litPicture.a * (1.0 - a.a));
 #if LAMPS > 0
@@ -110,7 +115,7 @@ void main() {
     sum += litPicture * (1.0 - mask.r);
 #endif
 #if LAMPS > 1
-    sum += litPicture * (1.0 - mask.g);
+    sum += litPicture * (1.0 - mask.b);
 #endif
     sum += haloOn * texture2D(halo, gl_FragCoord.xy * haloScale);
     gl_FragColor = clamp(sum, 0.0, 1.0);
