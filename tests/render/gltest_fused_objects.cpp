@@ -1,6 +1,7 @@
 // The object renderer's fused passes against their classic counterparts on a small scene: two
 // shadowing lamps in a box, a ball between them, surfaces with all three texture units.
 #include "content/SceneKit.h"
+#include "engine/StageTimer.h"
 #include "render/ObjectRenderer.h"
 #include "render/ScreenEffects.h"
 #include "render/object_gl_support.h"
@@ -47,6 +48,13 @@ long total(const std::vector<unsigned char>& p) {
     long sum = 0;
     for (unsigned char v : p) sum += v;
     return sum;
+}
+
+// Whether a draw ran a stage: its stages are timed under a scene name of their own.
+bool ranStage(const std::string& scene, const char* stage) {
+    for (const stagetimer::StageRow& row : stagetimer::table())
+        if (row.scene == scene && row.stage == stage) return true;
+    return false;
 }
 
 GLuint solidCubeMap(unsigned char r, unsigned char g, unsigned char b) {
@@ -125,12 +133,16 @@ protected:
         return readArea(128, 128);
     }
 
-    // A whole frame as a scene draws it, halo included.
-    std::vector<unsigned char> frame(bool fused) {
+    // A whole frame as a scene draws it, halo included, its stages timed under stageScene.
+    std::vector<unsigned char> frame(bool fused, const std::string& stageScene) {
         r.fused = fused;
         glViewport(0, 0, kSize, kSize);
         glEnable(GL_DEPTH_TEST);
+        stagetimer::enable(true);
+        stagetimer::beginFrame();
+        stagetimer::setScene(stageScene);
         scenekit::drawPictureWithHalo(r, camera.get(), effects.get(), 0.5f, 3, 0.0f);
+        stagetimer::enable(false);
         return readArea(kSize, kSize);
     }
 
@@ -141,6 +153,31 @@ protected:
 };
 
 }  // namespace
+
+// The halo source's maps, drawn into their textures, hold the depths the classic maps copy out
+// of the frame buffer.
+TEST_F(FusedObjectsGl, ShadowMapsMatchTheClassicCopies) {
+    std::vector<float> maps[2];
+    for (int fused = 0; fused < 2; ++fused) {
+        haloSource(fused == 1);
+        for (int lamp : {lampA, lampB}) {
+            const SceneObject& light = *r.object(lamp);
+            std::vector<float> depth(static_cast<size_t>(light.shadowMapSize) * light.shadowMapSize);
+            glBindTexture(GL_TEXTURE_2D, light.shadowTexture);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+            maps[fused].insert(maps[fused].end(), depth.begin(), depth.end());
+        }
+    }
+    ASSERT_EQ(maps[0].size(), maps[1].size());
+    size_t near = 0, drawn = 0;
+    for (size_t i = 0; i < maps[0].size(); ++i) {
+        if (maps[0][i] < 1.0f) ++drawn;
+        if (std::fabs(maps[0][i] - maps[1][i]) <= 1e-6f) ++near;
+    }
+    EXPECT_GT(drawn, maps[0].size() / 20);  // the ball fills a part of each map
+    EXPECT_GE(static_cast<double>(near) / maps[0].size(), 0.999);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
 
 TEST_F(FusedObjectsGl, HaloSourceMatchesTheClassicPasses) {
     const std::vector<unsigned char> classic = haloSource(false);
@@ -153,8 +190,11 @@ TEST_F(FusedObjectsGl, HaloSourceMatchesTheClassicPasses) {
 }
 
 TEST_F(FusedObjectsGl, CompositedFrameMatchesTheClassicPasses) {
-    const std::vector<unsigned char> classic = frame(false);
-    const std::vector<unsigned char> fused = frame(true);
+    const std::vector<unsigned char> classic = frame(false, "classic frame");
+    const std::vector<unsigned char> fused = frame(true, "fused frame");
+    // The fused frame did take the fused passes: its lit picture is one stage.
+    EXPECT_TRUE(ranStage("fused frame", "lit picture"));
+    EXPECT_FALSE(ranStage("fused frame", "ambient"));
     EXPECT_GT(total(classic), 512L * 512L);
     const Difference d = compare(classic, fused);
     EXPECT_LE(d.mean, 0.3);
