@@ -188,7 +188,10 @@ int Engine::renderFrame() {
 
     if (plan.scenes.empty() || fx == nullptr) {
         // Fused: the finished frame's target (the last slot, or the window itself).
-        if (fx != nullptr) fx->drawInto(needsUpscale ? fx->slotCount - 1 : -1);
+        if (fx != nullptr) {
+            fx->useSmallTextures = 0;
+            fx->drawInto(needsUpscale ? fx->slotCount - 1 : -1);
+        }
         clearColourAndDepth();
     } else {
         // The only layer needs no copy of its own: it is drawn from the frame buffer. (On the
@@ -274,6 +277,7 @@ void Engine::applyEffects(const FramePlan& plan, ScreenEffects& fx) {
 void Engine::drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
     // Fused: into the finished frame's target, the last slot (drawn aside and copied where a
     // layer shows that slot), or the window itself where nothing is stretched.
+    fx.useSmallTextures = 0;
     const int last = fx.slotCount - 1;
     const bool readsLast =
         std::find(plan.layerSlots.begin(), plan.layerSlots.end(), last) != plan.layerSlots.end();
