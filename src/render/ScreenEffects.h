@@ -167,7 +167,6 @@ private:
     RenderTarget smallBlurTargets_[kMaxSlots];
     // The other half of a blur's ping-pong, and the scratch target of drawIntoCanvas.
     RenderTarget spareBlur_, smallSpareBlur_, canvas_;
-    GLuint depth_ = 0, smallDepth_ = 0;
     GLuint frame_ = 0;  // the framebuffer bindFrame binds
     Shader blurShader_;
     Shader upscaleShader_;
