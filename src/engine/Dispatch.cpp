@@ -186,9 +186,13 @@ int Engine::renderFrame() {
     if (fx != nullptr) fx->workSlotBase = static_cast<int>(plan.scenes.size());
     glViewport(0, 0, renderWidth, renderHeight);
 
+    bool upscaled = false;
     if (plan.scenes.empty() || fx == nullptr) {
         // Fused: the finished frame's target (the last slot, or the window itself).
-        if (fx != nullptr) fx->drawInto(needsUpscale ? fx->slotCount - 1 : -1);
+        if (fx != nullptr) {
+            fx->useSmallTextures = 0;
+            fx->drawInto(needsUpscale ? fx->slotCount - 1 : -1);
+        }
         clearColourAndDepth();
     } else {
         // The only layer needs no copy of its own: it is drawn from the frame buffer. (On the
@@ -197,9 +201,17 @@ int Engine::renderFrame() {
             plan.onlyLayerInFrameBuffer && fx->canPremultiplyInPlace() && !fx->fused();
         drawScenes(plan, *fx, layerInPlace);
         applyEffects(plan, *fx);
-        drawLayers(plan, *fx, layerInPlace);
+        // Fused: a single layer is stretched to the window straight from its slot.
+        if (fx->fused() && needsUpscale && plan.layerSlots.size() == 1 &&
+            fx->validSlot(plan.layerSlots[0])) {
+            fx->upscaleLayer(plan.layerSlots[0], windowWidth, windowHeight);
+            stagetimer::mark("upscale");
+            upscaled = true;
+        } else {
+            drawLayers(plan, *fx, layerInPlace);
+        }
     }
-    if (needsUpscale && fx != nullptr) upscale(*fx);
+    if (needsUpscale && fx != nullptr && !upscaled) upscale(*fx);
     seekedThisFrame = false;
 
     // The driver allocates and frees short-lived blocks for every pass and copy. The C library
@@ -274,6 +286,7 @@ void Engine::applyEffects(const FramePlan& plan, ScreenEffects& fx) {
 void Engine::drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
     // Fused: into the finished frame's target, the last slot (drawn aside and copied where a
     // layer shows that slot), or the window itself where nothing is stretched.
+    fx.useSmallTextures = 0;
     const int last = fx.slotCount - 1;
     const bool readsLast =
         std::find(plan.layerSlots.begin(), plan.layerSlots.end(), last) != plan.layerSlots.end();

@@ -223,7 +223,9 @@ void ScreenEffects::createTargets() {
         !smallSpareBlur_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
         !canvas_.create(grabWidth, grabHeight, colourAndDepth, &error, 0,
                         slotTargets_[0].depthTexture()) ||
-        !blurShader_.buildFromFiles("screen_quad.vert.glsl", "blur4.frag.glsl", &error))
+        !blurShader_.buildFromFiles("screen_quad.vert.glsl", "blur4.frag.glsl", &error) ||
+        !upscaleShader_.buildFromFiles("screen_quad.vert.glsl", "upscale_layer.frag.glsl",
+                                       &error))
         fusedPathFailed(error);
     // Sampled as the slots are.
     for (RenderTarget* target : {&spareBlur_, &smallSpareBlur_, &canvas_}) {
@@ -254,6 +256,27 @@ void ScreenEffects::bindFrame() {
         glViewport(0, 0, smallViewWidth, smallViewHeight);
     else
         glViewport(0, 0, viewWidth, viewHeight);
+}
+
+void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
+    if (!fused_ || !validSlot(slot)) return;
+    frame_ = 0;
+    RenderTarget::bindWindow(windowWidth, windowHeight);
+    pushIdentity();
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_COLOR_MATERIAL);
+    plainTexturingOnUnitZero();
+    glBindTexture(GL_TEXTURE_2D, grabTextures[slot]);
+    setClampLinear();
+    upscaleShader_.use();
+    upscaleShader_.set("picture", 0);
+    upscaleShader_.set("size", static_cast<float>(grabWidth), static_cast<float>(grabHeight));
+    fullScreenQuad();
+    Shader::useNone();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    popIdentity();
 }
 
 RenderTarget* ScreenEffects::slotTarget(int slot, bool small) {

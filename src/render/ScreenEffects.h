@@ -85,6 +85,11 @@ public:
     // The frame given by the last drawInto bound again, in the render viewport (the small one
     // while useSmallTextures is set): for passes that drew into targets of their own.
     void bindFrame();
+    // The finished frame whose only layer is a full-size slot, stretched straight from that slot
+    // to the window (viewport windowWidth x windowHeight): what drawLayers({slot}) and the
+    // upscale of its result draw, in one draw, within a rounding step. Leaves the window bound
+    // and the state drawGrab leaves.
+    void upscaleLayer(int slot, int windowWidth, int windowHeight);
     // A slot's render target, full size or small; null off the fused path or out of range.
     RenderTarget* slotTarget(int slot, bool small);
     // Draws a slot over the whole screen; Off, Alpha or Additive (another blend leaves the
@@ -162,9 +167,9 @@ private:
     RenderTarget smallBlurTargets_[kMaxSlots];
     // The other half of a blur's ping-pong, and the scratch target of drawIntoCanvas.
     RenderTarget spareBlur_, smallSpareBlur_, canvas_;
-    GLuint depth_ = 0, smallDepth_ = 0;
     GLuint frame_ = 0;  // the framebuffer bindFrame binds
     Shader blurShader_;
+    Shader upscaleShader_;
     void createTargets();
     void blurFused(int slot, float progress, int passes, float spreadX, float spreadY,
                    float brightness, float red, float green, float blue, float fadeOut,

@@ -151,8 +151,9 @@ public:
     }
 };
 
-// Two scenes in their slots, a fade-on of one over the other, a blur effect and the upscale
-// to a window that is not the render size.
+// Two scenes in their slots, a fade-on of one over the other, a blur effect, one scene alone
+// (its slot stretched straight to the window) and the upscale to a window that is not the
+// render size.
 Picture dispatchedFrame(PathRequest path, int timeMs) {
     requestRenderPath(path);
     class TwoScenes : public Engine {
@@ -165,7 +166,7 @@ Picture dispatchedFrame(PathRequest path, int timeMs) {
             useFixedClock();
             const int a = registerScene(new BandScene());
             const int b = registerScene(new BandScene());
-            schedule(a, 0, 2000);
+            schedule(a, 0, 2500);
             schedule(b, 0, 2000);
             schedule(addEffect("fadeOn", b, -1, 0, 1000), 0, 1000);
             schedule(addEffect("blur", a, -1, 1000, 2000), 1000, 2000);
@@ -185,7 +186,7 @@ Picture dispatchedFrame(PathRequest path, int timeMs) {
 // Scenes drawn straight into their slots, effects and layers into targets and the upscale from
 // the finished frame's texture give the window the classic frame.
 TEST_F(FusedPassesTest, DispatchedFramesMatchTheCopiedOnes) {
-    for (int t : {500, 1500}) {
+    for (int t : {500, 1500, 2200}) {
         const Picture classic = dispatchedFrame(PathRequest::Classic, t);
         const Picture fused = dispatchedFrame(PathRequest::Auto, t);
         expectWithinTolerance(classic, fused);

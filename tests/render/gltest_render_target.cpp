@@ -59,7 +59,7 @@ TEST_F(RenderTargetTest, DrawsLandInTheTargetAndNotInTheWindow) {
 // Every built-in shader compiles and links together with the vertex stage of its kind; a
 // broken one gives a one-line message naming it.
 TEST_F(RenderTargetTest, BuiltInShadersBuildAndFaultsAreNamed) {
-    for (const char* fragment : {"copy.frag.glsl", "blur4.frag.glsl"}) {
+    for (const char* fragment : {"blur4.frag.glsl", "upscale_layer.frag.glsl"}) {
         Shader shader;
         std::string error;
         EXPECT_TRUE(shader.buildFromFiles("screen_quad.vert.glsl", fragment, &error)) << error;

@@ -1,7 +1,7 @@
 #version 120
 // Every full-screen pass of the fused path: the quad in the current matrices, unit 0's
 // coordinates and the colour handed on. Replaces the fixed-function transform of the
-// full-screen quads (drawGrab, fadeGrab, crossFade, blur, the layers and the upscale).
+// full-screen quads (the blurs and the upscale of a single layer).
 varying vec2 texCoord;
 
 void main() {
