@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -317,7 +316,7 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
 }  // namespace
 
 bool ObjectRenderer::fusedFrameFits(bool skipObjects, bool haloSource) const {
-    if (!fused || skipObjects || glIsEnabled(GL_ALPHA_TEST) || getenv("DBG_NO_FUSED_OBJECTS")) return false;
+    if (!fused || skipObjects || glIsEnabled(GL_ALPHA_TEST)) return false;
     if (lights.size() > static_cast<size_t>(FusedLamps::kMax)) return false;
     for (const SceneObject* light : lights)
         if (!light->hasShadowMap()) return false;
