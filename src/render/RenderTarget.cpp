@@ -2,6 +2,8 @@
 
 namespace {
 
+GLint depthFormat = GL_DEPTH_COMPONENT24;
+
 GLuint makeTexture(GLint internalFormat, GLenum format, GLenum type, int width, int height) {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -26,6 +28,12 @@ const char* statusText(GLenum status) {
 }  // namespace
 
 RenderTarget::~RenderTarget() { destroy(); }
+
+void RenderTarget::setDepthBits(int bits) {
+    depthFormat = bits == 16   ? GL_DEPTH_COMPONENT16
+                  : bits == 32 ? GL_DEPTH_COMPONENT32
+                               : GL_DEPTH_COMPONENT24;
+}
 
 bool RenderTarget::create(int width, int height, unsigned attachments, std::string* error,
                           GLuint sharedColour, GLuint sharedDepth) {
@@ -52,8 +60,8 @@ bool RenderTarget::create(int width, int height, unsigned attachments, std::stri
     }
     if (attachments & Depth) {
         ownsDepth_ = sharedDepth == 0;
-        depth_ = ownsDepth_ ? makeTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT,
-                                          GL_UNSIGNED_INT, width, height)
+        depth_ = ownsDepth_ ? makeTexture(depthFormat, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT,
+                                          width, height)
                             : sharedDepth;
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depth_, 0);
     }

@@ -28,6 +28,12 @@ public:
     // driver rejects the combination; the target is then empty.
     bool create(int width, int height, unsigned attachments, std::string* error = nullptr,
                 GLuint sharedColour = 0, GLuint sharedDepth = 0);
+
+    // The depth bits of the depth textures made from now on: 16, 32, or 24 for anything else.
+    // Pictures drawn in a target meet the depth tests the window's depth buffer would give them
+    // when the two have the same precision (equal depths in multi-pass lighting, shadow maps
+    // copied from the depth buffer).
+    static void setDepthBits(int bits);
     void destroy();
     bool valid() const { return framebuffer_ != 0; }
 

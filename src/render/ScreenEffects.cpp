@@ -204,6 +204,12 @@ ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, i
 
 void ScreenEffects::createTargets() {
     std::string error;
+    // The slots' depth as precise as the window's, so that the scenes' depth tests and the
+    // shadow maps copied from it come out as they do in the window.
+    GLint windowDepthBits = 24;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetIntegerv(GL_DEPTH_BITS, &windowDepthBits);
+    RenderTarget::setDepthBits(windowDepthBits);
     const unsigned colourAndDepth = RenderTarget::Colour | RenderTarget::Depth;
     // The slots are drawn into one at a time, so the targets of a size share one depth texture,
     // the one the first of them makes.
