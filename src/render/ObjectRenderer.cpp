@@ -430,7 +430,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
         else
             compositedFrame(camera, skipObjects, *effects, smallShadowPass, smallLitPass,
                             smallAmbientPass);
-    } else if (fusedFrameFits(skipObjects, true)) {
+    } else if (fusedHaloSource && fusedFrameFits(skipObjects, true)) {
         fusedDirectFrame(camera, smallLitPass);
     } else {
         directFrame(camera, skipObjects, smallLitPass);

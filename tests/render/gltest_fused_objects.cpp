@@ -126,6 +126,7 @@ protected:
     // The halo source alone, at the small viewport, read back.
     std::vector<unsigned char> haloSource(bool fused) {
         r.fused = fused;
+        r.fusedHaloSource = fused;
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_DEPTH_TEST);
