@@ -8,9 +8,11 @@
 
 #include "content/SceneKit.h"
 #include "engine/Engine.h"
+#include "engine/GlCaps.h"
 #include "engine/StageTimer.h"
 #include "render/BitmapFont.h"
 #include "render/Camera.h"
+#include "render/RenderTarget.h"
 #include "render/ScreenEffects.h"
 
 using namespace scenekit;
@@ -85,6 +87,8 @@ SceneHangOn::SceneHangOn(Engine* e, const std::string& title, int partNumber)
     camera = sceneCamera(engine, cameraName);
     if (camera != nullptr) camera->position = Vec3(0.0f, 0.0f, -5.0f);
 }
+
+SceneHangOn::~SceneHangOn() = default;
 
 std::string SceneHangOn::readingText(int part) {
     switch (part) {
@@ -309,6 +313,72 @@ void SceneHangOn::drawSpriteRing(float t) {
     glPopMatrix();
 }
 
+void SceneHangOn::drawSpriteRingAtHalfSize(float t) {
+    ScreenEffects* fx = engine->screenEffects;
+    if (fx == nullptr) return;
+    const int width = std::max(1, fx->viewWidth / 2), height = std::max(1, fx->viewHeight / 2);
+    if (!ringTarget) {
+        ringTarget = std::make_unique<RenderTarget>();
+        std::string error;
+        if (!ringTarget->create(width, height, RenderTarget::Colour, &error))
+            std::fprintf(stderr, "verdanth: the ring is drawn at full size: %s\n", error.c_str());
+    }
+    if (!ringTarget->valid()) {
+        drawSpriteRing(t);
+        return;
+    }
+    // The same projection, half the pixels.
+    ringTarget->bind();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    drawSpriteRing(t);
+    fx->useSmallTextures = 0;
+    fx->bindFrame();
+
+    // The frame was cleared to transparent black, which is what the target started from, so
+    // the target's picture replaces it. Clamped to the edge: the border colour would darken the
+    // outer pixels.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_COLOR_MATERIAL);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, ringTarget->colourTexture());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-1.0f, -1.0f, -1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(1.0f, -1.0f, -1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(1.0f, 1.0f, -1.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-1.0f, 1.0f, -1.0f);
+    glEnd();
+    // What the ring's own quads leave.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (glCaps.supportsBlendFuncSeparate)
+        glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
+                               GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
 void SceneHangOn::drawRockingImage(float t) {
     ScreenEffects* fx = engine->screenEffects;
     if (fx == nullptr) return;
@@ -369,7 +439,12 @@ void SceneHangOn::render(int /*timeMs*/, int frameDeltaMs) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     camera->apply();
-    if (hasSpriteRing(part)) drawSpriteRing(t);
+    if (hasSpriteRing(part)) {
+        if (fx != nullptr && fx->fused())
+            drawSpriteRingAtHalfSize(t);
+        else
+            drawSpriteRing(t);
+    }
     if (part == 3) drawRockingImage(t);
     drawTextStack(font, fullStack);
     stagetimer::mark("text");

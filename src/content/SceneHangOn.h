@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "engine/Scene.h"
@@ -7,6 +8,7 @@
 class BitmapFont;
 class Camera;
 class Engine;
+class RenderTarget;
 
 // The production's text scene: one class for the eight text parts. Each part prints its text
 // as a thick block of 3D letters (many copies of the text, each a little deeper), every
@@ -76,6 +78,7 @@ public:
     };
 
     SceneHangOn(Engine* engine, const std::string& title, int part);
+    ~SceneHangOn() override;
 
     void render(int timeMs, int frameDeltaMs) override;
 
@@ -107,5 +110,11 @@ public:
 private:
     void drawTextStack(BitmapFont* font, const TextStack& stack);
     void drawSpriteRing(float t);
+    // The full-size picture's ring on the fused path: drawn at half the render size into its
+    // own target, then stretched over the cleared frame. The ring is a soft, low-frequency
+    // cloud, so the stretched picture stays within a rounding step or two of the full-size one,
+    // at a quarter of the pixels.
+    void drawSpriteRingAtHalfSize(float t);
+    std::unique_ptr<RenderTarget> ringTarget;
     void drawRockingImage(float t);
 };

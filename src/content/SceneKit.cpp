@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 #include "engine/StageTimer.h"
 #include "render/Camera.h"
+#include "render/RenderTarget.h"
 #include "render/ScreenEffects.h"
 #include "resources/TextureManager.h"
 
@@ -88,11 +89,24 @@ bool haloSlotsFree(const ScreenEffects* effects) {
     return base >= 0 && effects->validSlot(base) && effects->validSlot(base + 1);
 }
 
+namespace {
+
+// On the fused path, draws go straight into the small slot's target; elsewhere they stay in
+// the frame buffer, and the grabs copy them out.
+void drawIntoSmallSlot(ScreenEffects& effects, int slot) {
+    if (RenderTarget* target = effects.slotTarget(slot, true))
+        target->bind(effects.smallViewWidth, effects.smallViewHeight);
+}
+
+}  // namespace
+
 void blurHalo(ScreenEffects& effects, Camera* camera, float progress, int passes, float fadeOut) {
     const int base = effects.workSlotBase;
     effects.useSmallTextures = 1;
     effects.grab(base + 1);
     camera->applySmall();
+    // The blur's last pass lands in the halo's own slot.
+    drawIntoSmallSlot(effects, base);
     effects.clearForBlur(passes);
     glDisable(GL_DEPTH_TEST);
     effects.blur(base + 1, progress, passes, 0.1f, 0.1f, 1.0f, 0.0f, 0.0f, 0.0f, fadeOut);
@@ -100,6 +114,7 @@ void blurHalo(ScreenEffects& effects, Camera* camera, float progress, int passes
     stagetimer::mark("halo blur");
     camera->restore();
     effects.useSmallTextures = 0;
+    effects.bindFrame();
 }
 
 void addHalo(ScreenEffects& effects) {
@@ -117,6 +132,7 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
 
     stagetimer::mark("animation");
     // The halo source: surface slot 1, drawn directly at quarter size.
+    if (halo) drawIntoSmallSlot(*effects, effects->workSlotBase + 1);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);

@@ -186,16 +186,32 @@ int Engine::renderFrame() {
     if (fx != nullptr) fx->workSlotBase = static_cast<int>(plan.scenes.size());
     glViewport(0, 0, renderWidth, renderHeight);
 
+    bool upscaled = false;
     if (plan.scenes.empty() || fx == nullptr) {
+        // Fused: the finished frame's target (the last slot, or the window itself).
+        if (fx != nullptr) {
+            fx->useSmallTextures = 0;
+            fx->drawInto(needsUpscale ? fx->slotCount - 1 : -1);
+        }
         clearColourAndDepth();
     } else {
-        // The only layer needs no copy of its own: it is drawn from the frame buffer.
-        const bool layerInPlace = plan.onlyLayerInFrameBuffer && fx->canPremultiplyInPlace();
+        // The only layer needs no copy of its own: it is drawn from the frame buffer. (On the
+        // fused path nothing is copied anyway.)
+        const bool layerInPlace =
+            plan.onlyLayerInFrameBuffer && fx->canPremultiplyInPlace() && !fx->fused();
         drawScenes(plan, *fx, layerInPlace);
         applyEffects(plan, *fx);
-        drawLayers(plan, *fx, layerInPlace);
+        // Fused: a single layer is stretched to the window straight from its slot.
+        if (fx->fused() && needsUpscale && plan.layerSlots.size() == 1 &&
+            fx->validSlot(plan.layerSlots[0])) {
+            fx->upscaleLayer(plan.layerSlots[0], windowWidth, windowHeight);
+            stagetimer::mark("upscale");
+            upscaled = true;
+        } else {
+            drawLayers(plan, *fx, layerInPlace);
+        }
     }
-    if (needsUpscale && fx != nullptr) upscale(*fx);
+    if (needsUpscale && fx != nullptr && !upscaled) upscale(*fx);
     seekedThisFrame = false;
 
     // The driver allocates and frees short-lived blocks for every pass and copy. The C library
@@ -216,6 +232,7 @@ void Engine::drawScenes(const FramePlan& plan, ScreenEffects& fx, bool layerInPl
     const int n = static_cast<int>(plan.scenes.size());
     for (int i = 0; i < n; ++i) {
         fx.useSmallTextures = 0;
+        fx.drawInto(i);
         clearColourAndDepth();
         stagetimer::setScene(plan.scenes[i]->name);
         plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
@@ -234,9 +251,16 @@ void Engine::applyEffects(const FramePlan& plan, ScreenEffects& fx) {
     for (size_t k = 0; k < plan.effects.size(); ++k) {
         const FramePlan::Effect& planned = plan.effects[k];
         const float p = planned.progress;
+        fx.useSmallTextures = 0;
+        // An input not drawn this frame reads the first effect's slot: a target cannot be read
+        // while it is drawn into, so such an effect is drawn aside and copied.
+        const int out = n + static_cast<int>(k);
+        if (planned.slotA == out || planned.slotB == out)
+            fx.drawIntoCanvas();
+        else
+            fx.drawInto(out);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        fx.useSmallTextures = 0;
         const std::vector<float>& q = planned.entry->params;
         auto param = [&q](size_t i, float fallback) { return i < q.size() ? q[i] : fallback; };
         // A fade's first parameter: 1 replaces what is there, 0 adds to it.
@@ -253,18 +277,31 @@ void Engine::applyEffects(const FramePlan& plan, ScreenEffects& fx) {
             break;
         case EffectKind::Unknown: break;
         }
-        fx.grab(n + static_cast<int>(k));
+        fx.grab(out);
     }
     stagetimer::mark("effects");
 }
 
 // The visible slots over each other, bottom first.
 void Engine::drawLayers(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
+    // Fused: into the finished frame's target, the last slot (drawn aside and copied where a
+    // layer shows that slot), or the window itself where nothing is stretched.
+    fx.useSmallTextures = 0;
+    const int last = fx.slotCount - 1;
+    const bool readsLast =
+        std::find(plan.layerSlots.begin(), plan.layerSlots.end(), last) != plan.layerSlots.end();
+    if (!needsUpscale)
+        fx.drawInto(-1);
+    else if (readsLast)
+        fx.drawIntoCanvas();
+    else
+        fx.drawInto(last);
     glDisable(GL_BLEND);
     if (layerInPlace)
         fx.premultiplyInPlace(plan.layerSlots[0]);
     else
         fx.drawLayers(plan.layerSlots);
+    if (fx.fused() && needsUpscale && readsLast) fx.grab(last);
     stagetimer::mark("layers");
 }
 
@@ -273,6 +310,7 @@ void Engine::upscale(ScreenEffects& fx) {
     fx.useSmallTextures = 0;
     fx.grab(fx.slotCount - 1);
     // No clear first: the stretched picture covers the whole window with blending off.
+    fx.drawInto(-1);
     glViewport(0, 0, windowWidth, windowHeight);
     fx.drawGrab(fx.slotCount - 1, Blend::Off);
     stagetimer::mark("upscale");

@@ -28,6 +28,12 @@ int powerOfTwoTextureSize(int renderSize, bool exactRenderSize) {
     return p;
 }
 
+namespace {
+bool nativeRenderSize = false;
+}
+
+void requestNativeRenderSize(bool native) { nativeRenderSize = native; }
+
 Engine::Engine(const std::string& captionText, int winWidth, int winHeight, int rWidth,
                int rHeight, bool exactRenderSize, int depth, bool full, bool extra, bool music)
     : caption(captionText) {
@@ -64,10 +70,22 @@ Engine::Engine(const std::string& captionText, int winWidth, int winHeight, int 
                     "demonstration.\n");
         std::exit(4);
     }
+    chooseRenderPath();
+    if (nativeRenderSize && !glCaps.useFramebufferObject) {
+        std::fprintf(stderr, "verdanth: --native needs the fused drawing path (framebuffer "
+                             "objects and GLSL 1.20), which this OpenGL driver lacks\n");
+        std::exit(2);
+    }
 
-    textureWidth = powerOfTwoTextureSize(renderWidth, exactRenderSize);
-    textureHeight = powerOfTwoTextureSize(renderHeight, exactRenderSize);
-    if (!exactRenderSize) {
+    if (nativeRenderSize) {
+        // Render targets of any size: the picture is drawn at the window's own size.
+        textureWidth = renderWidth;
+        textureHeight = renderHeight;
+    } else {
+        textureWidth = powerOfTwoTextureSize(renderWidth, exactRenderSize);
+        textureHeight = powerOfTwoTextureSize(renderHeight, exactRenderSize);
+    }
+    if (!exactRenderSize && !nativeRenderSize) {
         renderWidth = textureWidth;
         renderHeight = textureHeight;
     }

@@ -67,6 +67,11 @@ struct FramePlan {
 // size is kept exactly, else the largest not above it (which then becomes the render size).
 int powerOfTwoTextureSize(int renderSize, bool exactRenderSize);
 
+// The next engine draws at its render size itself instead of the largest power-of-two area
+// inside it (--native). Needs the fused path: an engine that cannot draw that way ends the
+// process with status 2.
+void requestNativeRenderSize(bool native);
+
 // Gives the pages that the C library's heap holds free back to the system.
 void releaseFreeHeapPages();
 

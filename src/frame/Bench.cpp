@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/Demo.h"
+#include "engine/GlCaps.h"
 #include "engine/StageTimer.h"
 #include "frame/Offline.h"
 
@@ -45,8 +46,10 @@ std::string jsonStats(const FrameStats& s) {
 void printJson(FILE* out, const Options& o, const Demo& demo, const BenchResult& r,
                const char* renderer) {
     std::fprintf(out, "{\n  \"width\": %d, \"height\": %d, \"fps\": %d, \"from_ms\": %d, "
-                      "\"to_ms\": %d,\n  \"renderer\": \"%s\",\n  \"scenes\": [\n",
-                 demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs, renderer);
+                      "\"to_ms\": %d,\n  \"renderer\": \"%s\",\n  \"path\": \"%s\", "
+                      "\"render_width\": %d, \"render_height\": %d,\n  \"scenes\": [\n",
+                 demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs, renderer,
+                 renderPathName(), demo.renderWidth, demo.renderHeight);
     const std::vector<SceneBench>& scenes = r.tally.scenes;
     for (size_t i = 0; i < scenes.size(); ++i)
         std::fprintf(out, "    {\"name\": \"%s\", %s, \"memory_growth_kib\": %ld}%s\n",
@@ -57,8 +60,9 @@ void printJson(FILE* out, const Options& o, const Demo& demo, const BenchResult&
 }
 
 void printTable(const Options& o, const Demo& demo, const BenchResult& r, const char* renderer) {
-    std::printf("bench: %d x %d, %d fps, %d to %d ms, %s\n", demo.windowWidth, demo.windowHeight,
-                o.fps, o.fromMs, o.toMs, renderer);
+    std::printf("bench: %d x %d, %d fps, %d to %d ms, %s path (render area %d x %d), %s\n",
+                demo.windowWidth, demo.windowHeight, o.fps, o.fromMs, o.toMs, renderPathName(),
+                demo.renderWidth, demo.renderHeight, renderer);
     std::printf("%-34s %7s %9s %9s %9s %9s %11s\n", "scene", "frames", "mean ms", "median", "p95",
                 "worst", "growth KiB");
     auto row = [](const std::string& name, const FrameStats& s, const std::string& grown) {

@@ -147,6 +147,10 @@ bool takeFlag(const std::string& a, Options* o) {
         o->desktop = true;
     } else if (a == "--loop") {
         o->loop = true;
+    } else if (a == "--classic") {
+        o->classic = true;
+    } else if (a == "--native") {
+        o->native = true;
     } else {
         return false;
     }
@@ -171,6 +175,8 @@ void checkCombinations(Options* o) {
         o->error = "--size and --desktop cannot be combined";
     else if (offlineModes > 0 && (o->desktop || o->loop))
         o->error = std::string(o->desktop ? "--desktop" : "--loop") + " is for the real-time run";
+    else if (o->native && o->classic)
+        o->error = "--native draws with render targets, which --classic turns off";
     else if (!o->sceneName.empty() && o->fromGiven)
         o->error = "--scene and --from cannot be combined";
     else if (!o->sceneName.empty() && !findSceneStart(o->sceneName, &o->fromMs, &o->error))
@@ -276,6 +282,10 @@ std::string usageText() {
            "  --desktop       a borderless window the size of the desktop (no mode switch)\n"
            "  --loop          start again at the end (of the score, or --to), until Escape;\n"
            "                  with --from/--scene and --to it plays that range over and over\n"
+           "  --native        draw at the window's own size instead of the largest\n"
+           "                  power-of-two area inside it (needs render targets)\n"
+           "  --classic       draw into the window and copy with fixed-function OpenGL,\n"
+           "                  even where the driver has render targets and GLSL 1.20\n"
            "\n"
            "Where to play:\n"
            "  --from MS       where the run starts (default 0); offline: its first frame\n"

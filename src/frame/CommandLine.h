@@ -18,6 +18,9 @@ struct Options {
     bool sizeGiven = false;  // --size WxH: any window size, wins over "-res:"
     bool desktop = false;    // --desktop: a borderless window the size of the desktop
     bool loop = false;       // --loop: the real-time run starts again after the end
+    bool classic = false;    // --classic: draw into the window and copy, even where the driver
+                             // has render targets and shaders
+    bool native = false;     // --native: draw at the window's own size (render targets)
 
     bool help = false;
     bool version = false;

@@ -9,6 +9,7 @@
 
 #include "content/Demo.h"
 #include "content/LoadingScreen.h"
+#include "engine/GlCaps.h"
 #include "frame/Bench.h"
 #include "frame/CommandLine.h"
 #include "frame/DataFolder.h"
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "verdanth: %s\n", error.c_str());
         return 2;
     }
+    requestRenderPath(o.classic ? PathRequest::Classic : PathRequest::Auto);
+    requestNativeRenderSize(o.native);
     if (const int status = enterDataFolder(o, argv[0])) return status;
     if (!displayAvailable(&error)) {
         std::fprintf(stderr, "verdanth: %s\n", error.c_str());

@@ -217,6 +217,12 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
     for (const auto& o : objects) anyChanged = anyChanged || o->changed;
     const bool keepMaps = !skipObjects && drawnShadowMaps.current && source == drawnShadowMaps &&
                           !anyChanged && !glIsEnabled(GL_ALPHA_TEST);
+    if (fused && !skipObjects && fusedShadowMaps(keepMaps)) {
+        drawnShadowMaps = source;
+        glDepthFunc(GL_LESS);
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        return;
+    }
     // Each map is drawn (and copied) from a cleared depth buffer, and the buffer is left
     // cleared after it. Clearing a buffer nothing has been drawn into since its last clear
     // changes nothing, so only the clears that follow drawing, or come first, are made: a clear
@@ -417,11 +423,18 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
     if (!skipObjects)
         for (auto& o : objects) o->currentSurface = surfaceIndex;
 
-    if (composited && effects)
-        compositedFrame(camera, skipObjects, *effects, smallShadowPass, smallLitPass,
-                        smallAmbientPass);
-    else
+    if (composited && effects) {
+        if (!smallLitPass && !smallAmbientPass && fusedFrameFits(skipObjects, false) &&
+            fusedMasksFit(*effects, smallShadowPass || smallLitPass))
+            fusedCompositedFrame(camera, *effects, smallShadowPass);
+        else
+            compositedFrame(camera, skipObjects, *effects, smallShadowPass, smallLitPass,
+                            smallAmbientPass);
+    } else if (fusedHaloSource && fusedFrameFits(skipObjects, true)) {
+        fusedDirectFrame(camera, smallLitPass);
+    } else {
         directFrame(camera, skipObjects, smallLitPass);
+    }
 }
 
 void ObjectRenderer::directFrame(Camera* camera, bool skipObjects, bool small) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/GlCaps.h"
 #include "render/SceneObject.h"
 
 class Camera;
@@ -59,6 +60,18 @@ public:
 
     int objectCount() const { return static_cast<int>(objects.size()); }
 
+    // Whether frames are drawn with the fused passes (framebuffer objects and shaders) where
+    // they can be: the program's path, read when the renderer is made; a test may switch it.
+    // Frames the fused passes cannot draw (more than two lamps, a lamp without a shadow map,
+    // surfaces whose units they do not stand in for, an alpha test, skipObjects) are drawn the
+    // classic way.
+    bool fused = glCaps.useFramebufferObject;
+    // Whether the halo source (the direct mode) takes the fused lit pass too; its shadow maps
+    // do either way. Off: in the late frames of Cancerous the fused source, blurred and added,
+    // puts single frames just past the tolerance of a frame (99.4 % of values within 2 where
+    // 99.5 are allowed) for about 1 ms of the frame's time.
+    bool fusedHaloSource = false;
+
     std::vector<std::vector<int>> childLists;
     std::vector<std::unique_ptr<SceneObject>> objects;
     std::vector<SceneObject*> lights;  // objects with isLight, rebuilt by each transform update
@@ -93,6 +106,30 @@ private:
     void directLitPass(bool skipObjects);
     void projectedLitPass(bool skipObjects);
     int shadowMaskPasses(bool skipObjects, ScreenEffects& effects);
+
+    // Fused path (ObjectRendererFused.cpp).
+    bool fusedFrameFits(bool skipObjects, bool haloSource) const;
+    // The maps drawn straight into their textures; false (nothing drawn) where a target could
+    // not be made, for the classic maps to take over.
+    bool fusedShadowMaps(bool keepMaps);
+    void fusedDirectFrame(Camera* camera, bool small);
+    void fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks);
+    // Both lamps' masks in one pass at the current viewport and one blur, in targets of their
+    // own of the size of the slots they stand in for (small or not); returns the texture of
+    // the blurred masks. fusedMasksFit makes the targets, false where the driver refuses them.
+    bool fusedMasksFit(const ScreenEffects& fx, bool small) const;
+    GLuint fusedMasks(const ScreenEffects& fx);
+    // One geometry pass of every object through the lit program: the halo source (masks
+    // null) or the composited picture.
+    struct ComposedInputs {
+        GLuint masks = 0;
+        GLuint halo = 0;
+        float scaleU = 1.0f, scaleV = 1.0f;  // window position to slot coordinates
+    };
+    void fusedLitPass(const ComposedInputs* composed);
+    // Lamp k's projection of its textures as eye planes on unit 5 + k, where the programs read
+    // them, with its shadow map bound there for the comparison where asked.
+    void bindLampProjections(bool withShadowMaps) const;
 
     ShadowMapSource drawnShadowMaps;
     // The small slot the composition adds over the picture, or none.

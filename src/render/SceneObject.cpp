@@ -256,23 +256,26 @@ void SceneObject::endShadowMapRender(bool copyDepth, bool clearDepth) {
     glPopMatrix();
 }
 
-void SceneObject::beginProjection(GLuint texture, bool compareDepth) {
+void SceneObject::loadProjectionPlanes() const {
     float light[16], projection[16];
     multiplyMatrices(lightProjection, lightView, light);
     multiplyMatrices(kBiasMatrix, light, projection);
-
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    // The projected value modulates the fragment: a shadow comparison result of 0 or 1, or
-    // the projected texture's colour.
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     for (int i = 0; i < 4; ++i) {
         float plane[4];
         matrixRow(projection, plane, i);
         glTexGeni(kTexGenCoords[i], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
         glTexGenfv(kTexGenCoords[i], GL_EYE_PLANE, plane);
-        glEnable(kTexGenEnables[i]);
     }
+}
+
+void SceneObject::beginProjection(GLuint texture, bool compareDepth) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // The projected value modulates the fragment: a shadow comparison result of 0 or 1, or
+    // the projected texture's colour.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    loadProjectionPlanes();
+    for (int i = 0; i < 4; ++i) glEnable(kTexGenEnables[i]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
@@ -577,4 +580,216 @@ void SceneObject::resetUnits(const Surface& s, bool alternateUnits) {
     }
     selectTextureUnit(0);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
+
+// --- Fused path --------------------------------------------------------------------------------
+
+namespace {
+
+FusedTriangleArrays fusedScratch;
+std::vector<GLuint> positionIndexScratch;
+// Per mesh vertex, the index of its copy for each combination of the two lamps' darkness.
+std::vector<int> fusedVertexIndex;
+
+// projection x modelview, what the view-volume test of a draw needs.
+void currentClipMatrix(float* clip) {
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, clip);
+    multiplyMatrices(clip, modelview, clip);
+}
+
+bool faceInRange(const MeshFace& f, int vertexSlots) {
+    for (int c = 0; c < 3; ++c)
+        if (f.vertex[c] < 0 || f.vertex[c] >= vertexSlots) return false;
+    return true;
+}
+
+}  // namespace
+
+bool SceneObject::fusedUnitsFit() const {
+    const Surface& s = surface();
+    for (int i = 0; i < usedUnits(s); ++i) {
+        if (s.unitMode[i] == kUnitOff) continue;
+        if (s.unitMode[i] == kUnitModulateAndAdd) return false;
+        if (s.unitCubeMap[i] != (i == 2)) return false;
+    }
+    return true;
+}
+
+void SceneObject::thirdUnitTurn(const Vec3& lampPosition, float* m) const {
+    Vec3 d = position - lampPosition;
+    if (camera) d = rotatePart(camera->modelviewMatrix, d);
+    const float rho = std::sqrt(d.x * d.x + d.z * d.z);
+    // What setThirdUnitTextureMatrix makes of two rotations, about x and then about y.
+    const float a = -2.0f * angleOf(d.y, rho);
+    const float b = -(angleOf(d.x, d.z) - kPi);
+    const float ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b);
+    // Rx(a) x Ry(b), column by column.
+    const float turn[9] = {cb, sa * sb, -ca * sb, 0.0f, ca, sa, sb, -sa * cb, ca * cb};
+    for (int i = 0; i < 9; ++i) m[i] = turn[i];
+}
+
+void SceneObject::drawPositions() {
+    if (faces.empty() || !visible) return;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(worldMatrix);
+    float clip[16];
+    currentClipMatrix(clip);
+    markOutsideVertices(vertices, clip, outsideCodes);
+    const int vertexSlots = static_cast<int>(vertices.size());
+    std::vector<GLuint>& indices = positionIndexScratch;
+    indices.clear();
+    for (const MeshFace& f : faces) {
+        if (f.deleted || !faceInRange(f, vertexSlots)) continue;
+        if ((outsideCodes[f.vertex[0]] & outsideCodes[f.vertex[1]] & outsideCodes[f.vertex[2]]) != 0)
+            continue;
+        for (int c = 0; c < 3; ++c) indices.push_back(static_cast<GLuint>(f.vertex[c]));
+    }
+    if (!indices.empty()) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(MeshVertex), &vertices.front().position.x);
+        glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(vertexSlots - 1),
+                            static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
+                            indices.data());
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    glPopMatrix();
+}
+
+// As triangleVertices, with every lamp's facing test at once: a mesh vertex is sent once for
+// each combination of darkness among the faces that use it.
+void SceneObject::drawFused(const FusedLamps& lamps, GLint darknessAttribute) {
+    if (faces.empty() || !visible) return;
+    const Surface& s = surface();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(worldMatrix);
+    setMaterial(s);
+    float clip[16];
+    currentClipMatrix(clip);
+    markOutsideVertices(vertices, clip, outsideCodes);
+
+    Vec3 lampPosition[FusedLamps::kMax], lampDirection[FusedLamps::kMax];
+    for (int k = 0; k < lamps.count; ++k) {
+        lampPosition[k] = rotatePart(worldMatrix, lamps.position[k]);
+        lampDirection[k] = rotatePart(worldMatrix, lamps.direction[k]);
+    }
+    const int vertexSlots = static_cast<int>(vertices.size());
+    FusedTriangleArrays& arrays = fusedScratch;
+    arrays.vertices.clear();
+    arrays.indices.clear();
+    fusedVertexIndex.assign(vertices.size() * 4, -1);
+    for (const MeshFace& f : faces) {
+        if (f.deleted || !faceInRange(f, vertexSlots)) continue;
+        if ((outsideCodes[f.vertex[0]] & outsideCodes[f.vertex[1]] & outsideCodes[f.vertex[2]]) != 0)
+            continue;
+        int dark = 0;
+        for (int k = 0; k < lamps.count; ++k) {
+            bool lit = false;
+            for (int c = 0; c < 3 && !lit; ++c)
+                if (dot(vertices[f.vertex[c]].position - lampPosition[k], lampDirection[k]) > -0.1f)
+                    lit = true;
+            if (!lit) dark |= 1 << k;
+        }
+        for (int c = 0; c < 3; ++c) {
+            int& index = fusedVertexIndex[static_cast<size_t>(f.vertex[c]) * 4 + dark];
+            if (index < 0) {
+                const MeshVertex& v = vertices[f.vertex[c]];
+                FusedVertex out;
+                DrawVertex& d = out.drawn;
+                d.position[0] = v.position.x;
+                d.position[1] = v.position.y;
+                d.position[2] = v.position.z;
+                d.normal[0] = v.normal.x;
+                d.normal[1] = v.normal.y;
+                d.normal[2] = v.normal.z;
+                d.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
+                d.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
+                d.colour[0] = s.colourBias.x + s.colourScale.x * v.colour.x;
+                d.colour[1] = s.colourBias.y + s.colourScale.y * v.colour.y;
+                d.colour[2] = s.colourBias.z + s.colourScale.z * v.colour.z;
+                d.colour[3] = s.alphaBias + s.alphaScale * v.alpha;
+                out.darkness[0] = (dark & 1) ? 1.0f : 0.0f;
+                out.darkness[1] = (dark & 2) ? 1.0f : 0.0f;
+                index = static_cast<int>(arrays.vertices.size());
+                arrays.vertices.push_back(out);
+            }
+            arrays.indices.push_back(static_cast<GLuint>(index));
+        }
+    }
+
+    if (!arrays.indices.empty()) {
+        const GLsizei stride = sizeof(FusedVertex);
+        const FusedVertex& first = arrays.vertices.front();
+        glClientActiveTextureARB(GL_TEXTURE0_ARB);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, stride, first.drawn.position);
+        glNormalPointer(GL_FLOAT, stride, first.drawn.normal);
+        glTexCoordPointer(2, GL_FLOAT, stride, first.drawn.texCoord);
+        glColorPointer(4, GL_FLOAT, stride, first.drawn.colour);
+        if (darknessAttribute >= 0) {
+            glEnableVertexAttribArray(static_cast<GLuint>(darknessAttribute));
+            glVertexAttribPointer(static_cast<GLuint>(darknessAttribute), 2, GL_FLOAT, GL_FALSE,
+                                  stride, first.darkness);
+        }
+        glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(arrays.vertices.size() - 1),
+                            static_cast<GLsizei>(arrays.indices.size()), GL_UNSIGNED_INT,
+                            arrays.indices.data());
+        if (darknessAttribute >= 0)
+            glDisableVertexAttribArray(static_cast<GLuint>(darknessAttribute));
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+    }
+    glPopMatrix();
+}
+
+bool SceneObject::beginShadowMapTarget() {
+    if (!shadowTargetTried) {
+        shadowTargetTried = true;
+        auto target = std::make_unique<RenderTarget>();
+        std::string error;
+        if (target->create(shadowMapSize, shadowMapSize, RenderTarget::Depth, &error, 0,
+                           shadowTexture))
+            shadowTarget = std::move(target);
+    }
+    if (!shadowTarget) return false;
+    framebufferBeforeMap = RenderTarget::boundFramebuffer();
+    glGetIntegerv(GL_VIEWPORT, viewportBeforeMap);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixf(lightProjection);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadMatrixf(lightView);
+    shadowTarget->bind();
+    glDepthMask(GL_TRUE);
+    glClearDepth(1.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.25f, 0.0f);
+    return true;
+}
+
+void SceneObject::endShadowMapTarget() {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebufferBeforeMap);
+    glViewport(viewportBeforeMap[0], viewportBeforeMap[1], viewportBeforeMap[2],
+               viewportBeforeMap[3]);
+    glCullFace(GL_BACK);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDepthFunc(GL_LEQUAL);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
 }

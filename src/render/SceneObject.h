@@ -4,9 +4,11 @@
 // texture projection, and the drawing of the mesh in the renderer's pass types.
 #include <GL/glew.h>
 
+#include <memory>
 #include <vector>
 
 #include "render/Mesh.h"
+#include "render/RenderTarget.h"
 #include "render/VectorMath.h"
 
 class Camera;
@@ -90,6 +92,27 @@ struct TriangleArrays {
     std::vector<GLuint> indices;
 };
 
+// The same for the fused lit passes, which light up to two lamps in one draw: each vertex also
+// says, per lamp, whether its face is turned away from that lamp (and is drawn black in its
+// light).
+struct FusedVertex {
+    DrawVertex drawn;
+    float darkness[2];
+};
+struct FusedTriangleArrays {
+    std::vector<FusedVertex> vertices;
+    std::vector<GLuint> indices;
+};
+
+// What a fused draw needs to know of its lamps: how many (0 to 2) and where each stands and
+// points (the object's passLightPosition and passLightDirection of that lamp's pass).
+struct FusedLamps {
+    static const int kMax = 2;
+    int count = 0;
+    Vec3 position[kMax];
+    Vec3 direction[kMax];
+};
+
 class SceneObject : public Mesh {
 public:
     static const int kSurfaceSlots = 4;
@@ -131,12 +154,37 @@ public:
     void endShadowProjection();
     void beginTextureProjection();
     void endTextureProjection();
+    // The eye planes of that projection on the active texture unit, generation left as it is
+    // (the fused passes' shaders read them from there).
+    void loadProjectionPlanes() const;
     static void enableReflectionCubeMap(GLuint texture);
     static void disableReflectionCubeMap();
 
     // Draws the mesh in one pass type; see ObjectPass. alternateUnits moves surface units 1
     // and 2 to texture units 2 and 3, keeping unit 1 for the shadow comparison.
     void draw(int passType, bool useWorldMatrix, bool alternateUnits);
+
+    // Fused path. The faces that can reach the screen with the current matrices, positions
+    // only, in the modelview stack's frame times worldMatrix (shadow maps and masks: the caller
+    // sets everything else). Nothing unless visible.
+    void drawPositions();
+    // The faces that can reach the screen in the vertex arrays the fused lit passes read: the
+    // current surface's colour terms, unit 0's coordinates and each lamp's darkness on the
+    // generic attribute darknessAttribute. The caller has set the program, its uniforms and the
+    // textures. Nothing unless visible.
+    void drawFused(const FusedLamps& lamps, GLint darknessAttribute);
+    // The fused passes stand in for the surface's texture units: 2D textures on its first two
+    // units and a cube map on its third, none modulating and adding.
+    bool fusedUnitsFit() const;
+    // The texture matrix of the third unit for a lamp at lampPosition: the reflection turned
+    // with the direction from the lamp to the object, as the camera sees it (upper-left 3 x 3,
+    // column-major).
+    void thirdUnitTurn(const Vec3& lampPosition, float* matrix3) const;
+    // The shadow map drawn straight into its texture through a framebuffer object instead of
+    // the frame buffer's corner and a copy: false (nothing bound) where the driver refuses the
+    // target. end gives the framebuffer bound before back.
+    bool beginShadowMapTarget();
+    void endShadowMapTarget();
 
     Surface surfaces[kSurfaceSlots];
     int currentSurface = 0;
@@ -173,6 +221,11 @@ public:
     float lightView[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 private:
+    // The fused path's target around shadowTexture, made on its first use.
+    std::unique_ptr<RenderTarget> shadowTarget;
+    bool shadowTargetTried = false;
+    GLuint framebufferBeforeMap = 0;
+    GLint viewportBeforeMap[4] = {0, 0, 0, 0};
     // Shared scratch: valid until the next call on any object.
     // With clipMatrix (projection x modelview), faces wholly outside the view volume are left
     // out: they could not put a fragment on the screen.

@@ -1,7 +1,10 @@
 #include "render/ScreenEffects.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 #include "engine/GlCaps.h"
 
@@ -163,6 +166,13 @@ void beginOffsetSum() {
     glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
+// The fused path was chosen but the driver refuses a target or a shader: nothing can be drawn.
+[[noreturn]] void fusedPathFailed(const std::string& error) {
+    std::fprintf(stderr, "verdanth: the fused drawing path cannot start: %s (--classic draws "
+                         "without it)\n", error.c_str());
+    std::exit(1);
+}
+
 }  // namespace
 
 ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, int svw, int svh,
@@ -188,6 +198,96 @@ ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, i
     pixelV = 1.0f / static_cast<float>(viewHeight);
     smallPixelU = 1.0f / static_cast<float>(smallViewWidth);
     smallPixelV = 1.0f / static_cast<float>(smallViewHeight);
+    fused_ = glCaps.useFramebufferObject && slotCount > 0;
+    if (fused_) createTargets();
+}
+
+void ScreenEffects::createTargets() {
+    std::string error;
+    // The slots' depth as precise as the window's, so that the scenes' depth tests and the
+    // shadow maps copied from it come out as they do in the window.
+    GLint windowDepthBits = 24;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetIntegerv(GL_DEPTH_BITS, &windowDepthBits);
+    RenderTarget::setDepthBits(windowDepthBits);
+    const unsigned colourAndDepth = RenderTarget::Colour | RenderTarget::Depth;
+    // The slots are drawn into one at a time, so the targets of a size share one depth texture,
+    // the one the first of them makes.
+    for (int i = 0; i < slotCount; ++i) {
+        if (!slotTargets_[i].create(grabWidth, grabHeight, colourAndDepth, &error,
+                                    grabTextures[i], slotTargets_[0].depthTexture()) ||
+            !smallSlotTargets_[i].create(smallGrabWidth, smallGrabHeight, colourAndDepth, &error,
+                                         smallGrabTextures[i],
+                                         smallSlotTargets_[0].depthTexture()) ||
+            !blurTargets_[i].create(grabWidth, grabHeight, RenderTarget::Colour, &error,
+                                    blurTextures[i]) ||
+            !smallBlurTargets_[i].create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour,
+                                         &error, smallBlurTextures[i]))
+            fusedPathFailed(error);
+    }
+    if (!spareBlur_.create(grabWidth, grabHeight, RenderTarget::Colour, &error) ||
+        !smallSpareBlur_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
+        !canvas_.create(grabWidth, grabHeight, colourAndDepth, &error, 0,
+                        slotTargets_[0].depthTexture()) ||
+        !blurShader_.buildFromFiles("screen_quad.vert.glsl", "blur4.frag.glsl", &error) ||
+        !upscaleShader_.buildFromFiles("screen_quad.vert.glsl", "upscale_layer.frag.glsl",
+                                       &error))
+        fusedPathFailed(error);
+    // Sampled as the slots are.
+    for (RenderTarget* target : {&spareBlur_, &smallSpareBlur_, &canvas_}) {
+        glBindTexture(GL_TEXTURE_2D, target->colourTexture());
+        setClampLinear();
+    }
+}
+
+void ScreenEffects::drawInto(int slot) {
+    if (!fused_) return;
+    if (!validSlot(slot))
+        frame_ = 0;
+    else
+        frame_ = (useSmallTextures ? smallSlotTargets_ : slotTargets_)[slot].framebuffer();
+    bindFrame();
+}
+
+void ScreenEffects::drawIntoCanvas() {
+    if (!fused_) return;
+    frame_ = canvas_.framebuffer();
+    bindFrame();
+}
+
+void ScreenEffects::bindFrame() {
+    if (!fused_) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, frame_);
+    if (useSmallTextures)
+        glViewport(0, 0, smallViewWidth, smallViewHeight);
+    else
+        glViewport(0, 0, viewWidth, viewHeight);
+}
+
+void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
+    if (!fused_ || !validSlot(slot)) return;
+    frame_ = 0;
+    RenderTarget::bindWindow(windowWidth, windowHeight);
+    pushIdentity();
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_COLOR_MATERIAL);
+    plainTexturingOnUnitZero();
+    glBindTexture(GL_TEXTURE_2D, grabTextures[slot]);
+    setClampLinear();
+    upscaleShader_.use();
+    upscaleShader_.set("picture", 0);
+    upscaleShader_.set("size", static_cast<float>(grabWidth), static_cast<float>(grabHeight));
+    fullScreenQuad();
+    Shader::useNone();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    popIdentity();
+}
+
+RenderTarget* ScreenEffects::slotTarget(int slot, bool small) {
+    if (!fused_ || !validSlot(slot)) return nullptr;
+    return small ? &smallSlotTargets_[slot] : &slotTargets_[slot];
 }
 
 ScreenEffects::~ScreenEffects() {
@@ -218,7 +318,9 @@ bool ScreenEffects::viewportIsSlotArea() const {
 }
 
 bool ScreenEffects::blurStartsFromBlack(int passes) const {
-    return passes >= 2 && glCaps.supportsBlendFuncSeparate && viewportIsSlotArea();
+    // The fused blur draws its passes into targets of its own and its last one replaces the
+    // frame, so it never needs a clear either.
+    return passes >= 2 && (glCaps.supportsBlendFuncSeparate || fused_) && viewportIsSlotArea();
 }
 
 void ScreenEffects::clearForBlur(int passes) const {
@@ -286,6 +388,10 @@ void ScreenEffects::applyBlend(Blend blend) {
 void ScreenEffects::grab(int slot) {
     // Slots outside the bank would write past the texture arrays.
     if (!validSlot(slot)) return;
+    if (fused_ && (useSmallTextures ? smallSlotTargets_ : slotTargets_)[slot].isBound()) {
+        if (!useSmallTextures) glEnable(GL_BLEND);
+        return;  // drawn straight into the slot
+    }
     if (useSmallTextures) {
         glBindTexture(GL_TEXTURE_2D, smallGrabTextures[slot]);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, smallGrabWidth, smallGrabHeight);
@@ -387,11 +493,21 @@ void ScreenEffects::crossFade(float progress, int slotA, int slotB) {
 
 void ScreenEffects::blur(int slot, float p, int passes, float spreadX, float spreadY,
                          float brightness, float red, float green, float blue, float fadeOut) {
+    if (fused_) {
+        blurFused(slot, p, passes, spreadX, spreadY, brightness, red, green, blue, fadeOut,
+                  false);
+        return;
+    }
     blurPasses(slot, p, passes, spreadX, spreadY, brightness, red, green, blue, fadeOut, false);
 }
 
 void ScreenEffects::blurOpaque(int slot, float p, int passes, float spreadX, float spreadY,
                                float brightness) {
+    if (fused_) {
+        blurFused(slot, p, passes, spreadX, spreadY, brightness, 0.0f, 0.0f, 0.0f, 0.0f,
+                  canSumOffsetsInOneDraw());
+        return;
+    }
     blurPasses(slot, p, passes, spreadX, spreadY, brightness, 0.0f, 0.0f, 0.0f, 0.0f,
                canSumOffsetsInOneDraw());
 }
@@ -519,6 +635,84 @@ void ScreenEffects::blurPasses(int slot, float p, int passes, float spreadX, flo
     copyNames(grabTexturesCopy, grabTextures, slotCount);
     copyNames(blurTexturesCopy, blurTextures, slotCount);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
+    popIdentity();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, float spreadY,
+                              float brightness, float red, float green, float blue,
+                              float fadeOut, bool keepTextureState) {
+    if (!validSlot(slot)) return;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GLuint frame = RenderTarget::boundFramebuffer();
+    pushIdentity();
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_COLOR_MATERIAL);
+    plainTexturingOnUnitZero();
+    glDepthMask(GL_FALSE);
+    // Where the classic blur sums in one draw (keepTextureState), it gives the units' texture
+    // state back after it, and what follows finds it as it was.
+    if (keepTextureState) glPushAttrib(GL_TEXTURE_BIT);
+
+    const float a = (1.0f - p * fadeOut) * ((1.0f - p) + p * brightness) * 1.015625f / 4.0f;
+    blurShader_.use();
+    blurShader_.set("source", 0);
+    blurShader_.set("addedColour", p * red, p * green, p * blue);
+    // The combiners took the tap alpha as an 8-bit value.
+    const float clamped = a < 0.0f ? 0.0f : a > 1.0f ? 1.0f : a;
+    blurShader_.set("tapAlpha",
+                    keepTextureState ? std::floor(clamped * 255.0f + 0.5f) / 255.0f : a);
+    blurShader_.set("sumOnce", keepTextureState ? 1.0f : 0.0f);
+
+    const bool small = useSmallTextures != 0;
+    // Passes before the last go back and forth between the slot's blur target and the spare.
+    RenderTarget* pingPong[2] = {small ? &smallBlurTargets_[slot] : &blurTargets_[slot],
+                                 small ? &smallSpareBlur_ : &spareBlur_};
+    GLuint source = slotTexture(slot);
+    for (int i = 1; i <= passes; ++i) {
+        const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);
+        const float dy = p * spreadY * static_cast<float>(i) / static_cast<float>(passes);
+        float offsets[8];
+        for (int j = 0; j < 2; ++j)
+            for (int k = 0; k < 2; ++k) {
+                offsets[(j * 2 + k) * 2] = (static_cast<float>(k) * dx - dx / 2.0f) * uMax;
+                offsets[(j * 2 + k) * 2 + 1] = (static_cast<float>(j) * dy - dy / 2.0f) * vMax;
+            }
+        blurShader_.setVec2Array("offsets", offsets, 4);
+        glBindTexture(GL_TEXTURE_2D, source);
+        setWrap(GL_CLAMP);
+        RenderTarget* into = i < passes ? pingPong[(i - 1) % 2] : nullptr;
+        if (into != nullptr) {
+            into->bind(viewport[2], viewport[3]);
+            glDisable(GL_BLEND);
+            blurShader_.set("addPrevious", 0.0f);
+        } else {
+            glBindFramebuffer(GL_FRAMEBUFFER, frame);
+            glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+            // The last pass goes onto the previous pass's picture; a single pass onto whatever
+            // the frame holds.
+            if (passes == 1) {
+                glEnable(GL_BLEND);
+                glBlendFunc(GL_ONE, GL_ONE);
+            } else {
+                glDisable(GL_BLEND);
+            }
+            blurShader_.set("addPrevious", passes == 1 ? 0.0f : 1.0f);
+        }
+        fullScreenQuad();
+        if (into != nullptr) source = into->colourTexture();
+    }
+    Shader::useNone();
+    if (keepTextureState) glPopAttrib();
+
+    // What the blended passes leave.
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
     popIdentity();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

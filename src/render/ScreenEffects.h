@@ -1,8 +1,11 @@
 #pragma once
 #include <GL/glew.h>
 
+#include <memory>
 #include <vector>
 
+#include "render/RenderTarget.h"
+#include "render/Shader.h"
 #include "render/VectorMath.h"
 
 // How a full-screen layer or a textured quad goes onto the frame buffer.
@@ -50,6 +53,11 @@ struct ShadowedPicture {
 // The bank of screen-sized capture slots and the full-screen operations on them. Pictures are
 // rendered into the frame buffer and copied into slot textures; slots are drawn back alone,
 // faded, cross-faded, combined or blurred.
+//
+// On the fused path (glCaps.useFramebufferObject when it is made) every slot texture is also
+// a render target: "the frame buffer" is then the target the dispatch gave (drawInto, or the
+// window), a grab into the slot being drawn into is already done, any other grab copies from
+// the bound target, and blurs draw each pass into a target in one shader draw.
 class ScreenEffects {
 public:
     static const int kMaxSlots = 10;
@@ -61,8 +69,29 @@ public:
     ScreenEffects(const ScreenEffects&) = delete;
     ScreenEffects& operator=(const ScreenEffects&) = delete;
 
-    // Copies the frame buffer into a slot (small slot while useSmallTextures is set).
+    // Copies the frame buffer into a slot (small slot while useSmallTextures is set). On the
+    // fused path nothing is copied when the slot's own target is the one bound.
     void grab(int slot);
+
+    // --- Fused path ---
+    bool fused() const { return fused_; }
+    // Draws go into the slot's texture from now on (its small texture while useSmallTextures
+    // is set), in the render viewport (the small one); this is the frame until the next
+    // drawInto. Slot -1: the window, in the render viewport.
+    void drawInto(int slot);
+    // The same into the scratch target of the full size (a picture whose slot is read by the
+    // same draw); a grab copies it into its slot.
+    void drawIntoCanvas();
+    // The frame given by the last drawInto bound again, in the render viewport (the small one
+    // while useSmallTextures is set): for passes that drew into targets of their own.
+    void bindFrame();
+    // The finished frame whose only layer is a full-size slot, stretched straight from that slot
+    // to the window (viewport windowWidth x windowHeight): what drawLayers({slot}) and the
+    // upscale of its result draw, in one draw, within a rounding step. Leaves the window bound
+    // and the state drawGrab leaves.
+    void upscaleLayer(int slot, int windowWidth, int windowHeight);
+    // A slot's render target, full size or small; null off the fused path or out of range.
+    RenderTarget* slotTarget(int slot, bool small);
     // Draws a slot over the whole screen; Off, Alpha or Additive (another blend leaves the
     // blend function as it was).
     void drawGrab(int slot, Blend blend);
@@ -131,6 +160,21 @@ public:
     bool validSlot(int slot) const { return slot >= 0 && slot < slotCount; }
 
 private:
+    bool fused_ = false;
+    RenderTarget slotTargets_[kMaxSlots];
+    RenderTarget smallSlotTargets_[kMaxSlots];
+    RenderTarget blurTargets_[kMaxSlots];
+    RenderTarget smallBlurTargets_[kMaxSlots];
+    // The other half of a blur's ping-pong, and the scratch target of drawIntoCanvas.
+    RenderTarget spareBlur_, smallSpareBlur_, canvas_;
+    GLuint frame_ = 0;  // the framebuffer bindFrame binds
+    Shader blurShader_;
+    Shader upscaleShader_;
+    void createTargets();
+    void blurFused(int slot, float progress, int passes, float spreadX, float spreadY,
+                   float brightness, float red, float green, float blue, float fadeOut,
+                   bool keepTextureState);
+
     GLuint slotTexture(int slot) const;
     // Whether a full-screen quad of a slot (small or full size) puts exactly one texel on each
     // pixel in the current viewport.

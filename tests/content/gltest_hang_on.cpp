@@ -25,7 +25,8 @@ const int kSize = 512;
 // capture slots the content setup would give it.
 class TextEngine : public Engine {
 public:
-    TextEngine() : Engine("text gl test", kSize, kSize, 0, 0, false, 32, false, false, false) {
+    // fused: the capture slots are render targets (the fused path's bank).
+    explicit TextEngine(bool fused = false) : Engine("text gl test", kSize, kSize, 0, 0, false, 32, false, false, false) {
         renderWidth = renderHeight = viewWidth = viewHeight = kSize;
         textureWidth = textureHeight = kSize;
         smallViewWidth = smallViewHeight = smallTextureWidth = smallTextureHeight = kSize / 4;
@@ -37,8 +38,10 @@ public:
         fontShadow = new BitmapFont(textures, "basicOutputFont", basicOutputFontLayout());
         fontNoShadow = new BitmapFont(textures, "basicOutputFontNoShadow",
                                       basicOutputFontNoShadowLayout());
+        glCaps.useFramebufferObject = fused;
         screenEffects = new ScreenEffects(kSize, kSize, kSize / 4, kSize / 4, kSize, kSize,
                                           kSize / 4, kSize / 4, 7);
+        glCaps.useFramebufferObject = false;
     }
     int loadContent() override { return 0; }
 };
@@ -138,5 +141,34 @@ TEST_F(HangOnGlTest, WithoutTheFontImageTheTextIsLeftOut) {
         // Cleared, and nothing bright drawn: at most the sprite ring's faint blue tint, which
         // the halo doubles.
         EXPECT_EQ(litPixels(readFrame(), 40), 0) << "part " << part;
+    }
+}
+
+// On the fused path the full-size ring is drawn at half size and stretched: a soft cloud, so
+// the picture stays within the rounding tolerance of the full-size ring (both ring parts, the
+// ring well turned and spread).
+TEST_F(HangOnGlTest, RingAtHalfSizeMatchesTheFullSizeRing) {
+    if (!fusedPathChosen(glCaps, PathRequest::Auto)) GTEST_SKIP() << "no fused path";
+    textscene::ImageFolder images({"font3f.png", "alkua2.png"});
+    ASSERT_TRUE(images.ok());
+    for (int part : {0, 4}) {
+        std::vector<unsigned char> frames[2];
+        for (int fused = 0; fused < 2; ++fused) {
+            TextEngine engine(fused == 1);
+            SceneHangOn scene(&engine, "ring", part);
+            scene.render(0, 2500);
+            frames[fused] = readFrame();
+        }
+        double sum = 0.0;
+        size_t withinTwo = 0;
+        for (size_t i = 0; i < frames[0].size(); ++i) {
+            const int d = std::abs(frames[0][i] - frames[1][i]);
+            sum += d;
+            withinTwo += d <= 2;
+        }
+        EXPECT_GT(litPixels(frames[0]), kSize * kSize / 4) << "part " << part;
+        EXPECT_LE(sum / static_cast<double>(frames[0].size()), 0.1) << "part " << part;
+        EXPECT_GE(static_cast<double>(withinTwo) / static_cast<double>(frames[0].size()), 0.999)
+            << "part " << part;
     }
 }

@@ -1,0 +1,20 @@
+# Writes OUTPUT, a header holding every GLSL file given in SOURCES (a |-list) as a string,
+# with a table from file name to text. Run as a script: cmake -DOUTPUT=... -DSOURCES=... -P.
+set(text "// Generated from src/render/shaders/*.glsl at build time: do not edit.\n#pragma once\n\n")
+string(APPEND text "struct EmbeddedShader {\n    const char* fileName;\n    const char* text;\n};\n\n")
+string(APPEND text "static const EmbeddedShader kEmbeddedShaders[] = {\n")
+string(REPLACE "|" ";" files "${SOURCES}")
+foreach(file ${files})
+  get_filename_component(name ${file} NAME)
+  file(READ ${file} body)
+  string(APPEND text "    {\"${name}\", R\"glsl_source(${body})glsl_source\"},\n")
+endforeach()
+string(APPEND text "};\n")
+# Only a changed text touches the header, so unchanged shaders rebuild nothing.
+if(EXISTS ${OUTPUT})
+  file(READ ${OUTPUT} old)
+  if(old STREQUAL text)
+    return()
+  endif()
+endif()
+file(WRITE ${OUTPUT} "${text}")
