@@ -41,15 +41,16 @@ start_program "$TMP/near-end" --from 251500 -res:320 -nomusic
 end_status $PID "$LIMIT"; status=$?
 check "--from 251500 ends by itself with status 0" [ "$status" -eq 0 ]
 
-# Looping: past the end it starts again (the black end gives way to the opening's text),
-# until Escape.
+# Looping: at the end of its range (here 1.5 s long) the run starts again at --from instead of
+# ending, until Escape.
 not_black() { [ "$(convert "$1" -colorspace gray -format '%[fx:maxima > 0.1]' info:)" = 1 ]; }
 drawing_or_gone() { gone "$1" || { shot "$2" "$TMP/now.ppm" && not_black "$TMP/now.ppm"; }; }
-start_program "$TMP/loop" --from 252500 --loop -res:320 -nomusic
+start_program "$TMP/loop" --from 1000 --to 2500 --loop -res:320 -nomusic
 win=$(window_of $PID)
 check "a looping run shows its first frame" first_frame $PID "$TMP/loop" "$win"
+check "--loop plays on past the end of its range" play_for 5 $PID
 poll "$LIMIT" drawing_or_gone $PID "$win"
-check "--loop plays on past the end of the score" alive $PID
+check "... and draws the range again" alive $PID
 xdotool key --window "$win" Escape
 end_status $PID; status=$?
 check "Escape ends a looping run with status 0" [ "$status" -eq 0 ]
