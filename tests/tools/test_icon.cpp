@@ -8,7 +8,6 @@
 #include <dirent.h>
 
 #include <cstdio>
-
 #include <string>
 
 namespace {
