@@ -5,8 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 
-install_missing_packages
-build_into build
+install_missing_packages "${VERDANTH_PACKAGES[@]}"
+# Only the program and its content: a build folder that ./test.sh made keeps its tests, but
+# they are not rebuilt here.
+build_into build OFF --target verdanth content
 
 cd build
 if [ -z "${DISPLAY:-}" ]; then

@@ -29,8 +29,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-install_missing_packages || exit 2
-build_into build >/dev/null || exit 2
+install_missing_packages "${VERDANTH_PACKAGES[@]}" "${VERDANTH_TEST_PACKAGES[@]}" || exit 2
+build_into build ON >/dev/null || exit 2
 old=$(build_revision "$rev") || { echo "$0: cannot build $rev" >&2; exit 2; }
 new=$PWD/build/verdanth
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
