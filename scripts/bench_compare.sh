@@ -33,7 +33,9 @@ install_missing_packages "${VERDANTH_PACKAGES[@]}" "${VERDANTH_TEST_PACKAGES[@]}
 build_into build ON >/dev/null || exit 2
 old=$(build_revision "$rev") || { echo "$0: cannot build $rev" >&2; exit 2; }
 new=$PWD/build/verdanth
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# Both programs read build/'s data: older ones from the folder they start in, newer ones from
+# VERDANTH_DATA (a revision's program is built without its content).
+export VERDANTH_DATA=$PWD/build SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 
 # One window per scene: "FROM TO" lines, from the score the program prints.
 if [ $full = 1 ]; then

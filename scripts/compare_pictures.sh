@@ -33,7 +33,9 @@ build_into build ON >/dev/null || exit 2
 old=$(build_revision "$rev") || { echo "$0: cannot build $rev" >&2; exit 2; }
 out=$PWD/build/compare-pictures
 rm -rf "$out" && mkdir -p "$out"
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# Both programs read build/'s data: older ones from the folder they start in, newer ones from
+# VERDANTH_DATA (a revision's program is built without its content).
+export VERDANTH_DATA=$PWD/build SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 for side in old new; do
   program=$old
   [ $side = new ] && program=$PWD/build/verdanth

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole production under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer:
 # builds the program (Debug, -DVERDANTH_SANITIZE=ON; default folder build-asan/, as ./test.sh), renders every frame
-# of the 253 s offline at a low rate from a folder with the generated images/ and music/, then
+# of the 253 s offline at a low rate with the generated images/ and music/ (VERDANTH_DATA), then
 # starts it in real time (loading thread, music clock) and ends it with Escape.
 # Reports clean or not; the exit status is 0 only when clean.
 #
@@ -58,10 +58,9 @@ rm -rf "$logs"
 mkdir -p "$logs"
 run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
-ln -s "$data/images" "$run/images"
-ln -s "$data/music" "$run/music"
 
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# The sanitized program lies in a folder that may hold no data of its own.
+export VERDANTH_DATA=$data SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 # log_path: one report file per process (pid appended), read back below.
 export ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0:abort_on_error=0:log_path=$logs/asan:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan"

@@ -80,7 +80,7 @@ const struct {
 } kValueOptions[] = {
     {"--capture", "a folder"},  {"--video", "a file name"}, {"--size", "a size"},
     {"--every", "a frame count"}, {"--from", "a time in ms"}, {"--to", "a time in ms"},
-    {"--fps", "a frame rate"},
+    {"--fps", "a frame rate"}, {"--data", "a folder"},
 };
 
 const char* valueWanted(const std::string& option) {
@@ -93,6 +93,9 @@ void takeValue(const std::string& a, const std::string& v, Options* o) {
     if (a == "--capture" || a == "--video") {
         if (v.empty()) o->error = a + " needs " + valueWanted(a);
         (a == "--capture" ? o->captureDir : o->videoFile) = v;
+    } else if (a == "--data") {
+        if (v.empty()) o->error = "--data needs a folder";
+        o->dataDir = v;
     } else if (a == "--size") {
         if (!parseWindowSize(v, &o->windowWidth, &o->windowHeight)) {
             char range[96];
@@ -208,6 +211,8 @@ std::string usageText() {
            "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"
            "  --video FILE    render offline to a video file with the music (ffmpeg; the\n"
            "                  extension picks the container, H.264 in MP4 by default)\n"
+           "  --data DIR      the folder holding images/ and music/ (default: VERDANTH_DATA\n"
+           "                  if set, else the program's own folder or its share/verdanth)\n"
            "  --every N       with --capture: draw every frame, write every Nth (default 1)\n"
            "  --bench         play offline as fast as possible and print frame-time figures\n"
            "                  per scene and the load time (--bench=json for JSON,\n"

@@ -24,6 +24,7 @@ struct Options {
     bool printScore = false;
     std::string captureDir;  // offline capture to PNG files when not empty
     std::string videoFile;   // offline render to a video file when not empty
+    std::string dataDir;     // --data: the folder holding images/ and music/
     bool bench = false;      // offline run as fast as possible, with frame-time figures
     bool benchJson = false;  // ... printed as JSON
     bool benchStages = false;  // ... with the time of every stage of the frames

@@ -1,8 +1,5 @@
 // Entry: the command line, then one of the runs: the real-time play (window, loading screen,
 // one frame per pass of the loop), an offline capture, video or benchmark, or the score.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <SDL/SDL.h>
 
 #include <cstdio>
@@ -14,6 +11,7 @@
 #include "content/LoadingScreen.h"
 #include "frame/Bench.h"
 #include "frame/CommandLine.h"
+#include "frame/DataFolder.h"
 #include "frame/LoadingThread.h"
 #include "frame/MainLoop.h"
 #include "frame/Offline.h"
@@ -62,36 +60,12 @@ int play(const Options& o) {
     std::exit(status);
 }
 
-bool isFolder(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The program opens its data by relative paths. When the folder it starts in has no images/,
-// it moves to its installed data: next to the program (../share/verdanth) or where it was
-// installed to. A folder with its own images/ and music/ always wins.
-void findDataFolder(const char* argv0) {
-    if (isFolder("images")) return;
-    std::vector<std::string> candidates;
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    std::string self = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string(argv0);
-    size_t slash = self.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string bin = self.substr(0, slash);
-        candidates.push_back(bin + "/../share/verdanth");
-        candidates.push_back(bin);  // the build folder holds the program next to its data
-    }
-    candidates.push_back(VERDANTH_DATA_DIR);
-    for (const std::string& dir : candidates)
-        if (isFolder(dir + "/images") && chdir(dir.c_str()) == 0) return;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    const Options o = parseCommandLine(args);
+    Options o = parseCommandLine(args);
+    if (o.error.empty()) makeUserPathsAbsolute(&o);
     if (!o.error.empty()) {
         std::fprintf(stderr, "verdanth: %s\nTry 'verdanth --help'.\n", o.error.c_str());
         return 2;
@@ -105,7 +79,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.printScore) return printScore();
-    findDataFolder(argv[0]);
+    if (const int status = enterDataFolder(o, argv[0])) return status;
     if (!o.captureDir.empty()) return runCapture(o);
     if (!o.videoFile.empty()) return runVideo(o);
     if (o.bench) return runBench(o);

@@ -12,7 +12,8 @@ WARNING="WARNING: Music file ./music/Qorvanel.ogg not found."
 IMAGE=lizzardskinp.png  # the pillars of "Pre Cooked Thoughts" and the rooms of three scenes
 MUSIC=$BUILD/music/Qorvanel.ogg
 
-# data NAME: a data folder whose files link to the build's; the caller then breaks one of them.
+# data NAME: a data folder (for --data) whose files link to the build's; the caller then breaks
+# one of them.
 data() {
   local dir=$TMP/data/$1
   mkdir -p "$dir/images" "$dir/music"
@@ -27,8 +28,8 @@ data() {
 capture() {
   local dir=$1 name=$2 from=$3 to=$4 fps=$5
   shift 5
-  (cd "$dir" && "$VERDANTH" --capture "$TMP/$name" --from "$from" --to "$to" --fps "$fps" \
-     -res:320 "$@" >"$TMP/$name.out" 2>"$TMP/$name.err")
+  "$VERDANTH" --data "$dir" --capture "$TMP/$name" --from "$from" --to "$to" --fps "$fps" \
+    -res:320 "$@" >"$TMP/$name.out" 2>"$TMP/$name.err"
   status=$?
 }
 
@@ -186,7 +187,7 @@ check "... it opens: no warning" bash -c "! grep -q 'WARNING' '$TMP/damaged-musi
 shot() { import -silent -window "$1" png:"$2"; }
 play() {
   local dir=$1 name=$2 pid win
-  (cd "$dir" && exec "$VERDANTH" -res:320 >"$TMP/$name.out" 2>"$TMP/$name.err") &
+  "$VERDANTH" --data "$dir" -res:320 >"$TMP/$name.out" 2>"$TMP/$name.err" &
   pid=$!
   win=$(timeout 60 xdotool search --sync --name '^Verdanth$' | head -n 1)
   for _ in $(seq 1 600); do grep -q "^start\.$" "$TMP/$name.out" && break; sleep 0.1; done
