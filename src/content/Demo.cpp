@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -192,17 +193,28 @@ void Demo::buildTimeline() {
     }
 }
 
+std::vector<Demo::SceneSpan> Demo::sceneSpans() {
+    std::vector<SceneSpan> spans;
+    for (const TimelineRow& row : kTimeline)
+        if (row.effect == nullptr)
+            spans.push_back({kSceneTitles[row.input - 1], row.startMs, row.endMs});
+    std::stable_sort(spans.begin(), spans.end(), [](const SceneSpan& a, const SceneSpan& b) {
+        return a.startMs < b.startMs;
+    });
+    return spans;
+}
+
 void Demo::buildScore(bool placeholders) {
     for (int i = 0; i < kSceneCount; ++i)
         registerScene(placeholders ? new DefaultScene(this, kSceneTitles[i]) : createScene(i));
     buildTimeline();
 }
 
-void Demo::restart() {
+void Demo::restart(int fromMs) {
     clearScore();
     registerScene(nullptr);
     buildScore(false);
-    seekTo(0);
+    seekTo(fromMs);
     lastTimeMs = currentTimeMs;
 }
 

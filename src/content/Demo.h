@@ -24,11 +24,21 @@ public:
     void buildScore(bool placeholders);
 
     // The production from its beginning as it was first built: every scene (meshes, cameras,
-    // the shared random sequence) is made again and the clock, the music with it, goes to 0.
-    void restart();
+    // the shared random sequence) is made again and the clock, the music with it, goes to
+    // fromMs (0: the very beginning).
+    void restart(int fromMs = 0);
 
     // One line per interval of the score: "FROM TO: " and the visible layers, bottom first.
     std::vector<std::string> describeScore(int endMs) const;
+
+    // A scene of the score and the time it is on (start inclusive, end exclusive, in ms).
+    struct SceneSpan {
+        std::string title;
+        int startMs;
+        int endMs;
+    };
+    // Every scene of the score, read from the table that builds it, in order of its start.
+    static std::vector<SceneSpan> sceneSpans();
 
     // The image files the texture table loads (faces of cube maps included), by file name.
     static std::set<std::string> textureFiles();

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "content/Demo.h"
+
 void windowSizeFor(int requestedWidth, int* width, int* height) {
     switch (requestedWidth) {
     case 320: *width = 320; *height = 240; break;
@@ -80,7 +82,7 @@ const struct {
 } kValueOptions[] = {
     {"--capture", "a folder"},  {"--video", "a file name"}, {"--size", "a size"},
     {"--every", "a frame count"}, {"--from", "a time in ms"}, {"--to", "a time in ms"},
-    {"--fps", "a frame rate"}, {"--data", "a folder"},
+    {"--fps", "a frame rate"}, {"--scene", "a scene name"}, {"--data", "a folder"},
 };
 
 const char* valueWanted(const std::string& option) {
@@ -104,7 +106,11 @@ void takeValue(const std::string& a, const std::string& v, Options* o) {
             o->error = "--size needs WIDTHxHEIGHT " + std::string(range) + ", not \"" + v + "\"";
         }
         o->sizeGiven = true;
+    } else if (a == "--scene") {
+        if (v.empty()) o->error = "--scene needs a scene name (--list-scenes shows them)";
+        o->sceneName = v;
     } else if (a == "--every") {
+        o->everyGiven = true;
         if (!parseInt(v, 1, 1000000, &o->captureEvery))
             o->error = "--every needs a frame count from 1 to 1000000, not \"" + v + "\"";
     } else if (a == "--from" || a == "--to") {
@@ -113,7 +119,9 @@ void takeValue(const std::string& a, const std::string& v, Options* o) {
             o->error = a + " needs a time in ms from 0 to 10000000, not \"" + v + "\"";
         else
             (a == "--from" ? o->fromMs : o->toMs) = ms;
+        (a == "--from" ? o->fromGiven : o->toGiven) = true;
     } else if (a == "--fps") {
+        o->fpsGiven = true;
         if (!parseInt(v, 1, 1000, &o->fps))
             o->error = "--fps needs a frame rate from 1 to 1000, not \"" + v + "\"";
     }
@@ -127,6 +135,10 @@ bool takeFlag(const std::string& a, Options* o) {
         o->version = true;
     } else if (a == "--print-score") {
         o->printScore = true;
+    } else if (a == "--list-scenes") {
+        o->listScenes = true;
+    } else if (a == "--overwrite") {
+        o->overwrite = true;
     } else if (a == "--bench" || a == "--bench=json" || a == "--bench=stages") {
         o->bench = true;
         o->benchJson = a == "--bench=json";
@@ -141,19 +153,47 @@ bool takeFlag(const std::string& a, Options* o) {
     return true;
 }
 
-// Options that cannot go together.
+// Options that cannot go together, and times outside the score. Every option either does
+// what it says in the run asked for or is refused here, before anything is loaded.
 void checkCombinations(Options* o) {
-    const int offlineModes = !o->captureDir.empty() + !o->videoFile.empty() + o->bench;
+    const bool capture = !o->captureDir.empty(), video = !o->videoFile.empty();
+    const int offlineModes = capture + video + o->bench;
+    const std::string end = std::to_string(kRunEndMs);
     if (offlineModes > 1)
         o->error = "--capture, --video and --bench cannot be combined";
-    else if (o->captureEvery != 1 && o->captureDir.empty())
+    else if (o->everyGiven && !capture)
         o->error = "--every goes with --capture";
+    else if (o->fpsGiven && offlineModes == 0)
+        o->error = "--fps goes with --capture, --video or --bench";
+    else if (o->overwrite && !capture && !video)
+        o->error = "--overwrite goes with --capture or --video";
     else if (o->sizeGiven && o->desktop)
         o->error = "--size and --desktop cannot be combined";
     else if (offlineModes > 0 && (o->desktop || o->loop))
         o->error = std::string(o->desktop ? "--desktop" : "--loop") + " is for the real-time run";
-    else if (o->toMs <= o->fromMs && offlineModes > 0)
-        o->error = "--to must be later than --from";
+    else if (!o->sceneName.empty() && o->fromGiven)
+        o->error = "--scene and --from cannot be combined";
+    else if (!o->sceneName.empty() && !findSceneStart(o->sceneName, &o->fromMs, &o->error))
+        return;
+    else if (o->fromMs >= kRunEndMs)
+        o->error = "--from must be before the end of the score (" + end + " ms)";
+    else if (o->toMs > kRunEndMs)
+        o->error = "--to must not be past the end of the score (" + end + " ms)";
+    else if (o->toMs <= o->fromMs)
+        o->error = o->sceneName.empty()
+                       ? "--to must be later than --from"
+                       : "--to must be later than the start of the scene (" +
+                             std::to_string(o->fromMs) + " ms)";
+}
+
+// Lower-case letters and digits only: "Tree In A Box", "treeinabox" and "tree in a box" meet.
+std::string sceneKey(const std::string& text) {
+    std::string key;
+    for (char c : text) {
+        if (c >= 'A' && c <= 'Z') key += static_cast<char>(c - 'A' + 'a');
+        else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) key += c;
+    }
+    return key;
 }
 
 }  // namespace
@@ -170,7 +210,7 @@ Options parseCommandLine(const std::vector<std::string>& args) {
                 takeValue(a, args[++i], &o);
         } else if (!takeFlag(a, &o)) {
             if (a.size() > 2 && a[0] == '-' && a[1] == '-' && !isWindowSwitchWord(a)) {
-                o.error = "unknown option " + a;
+                o.error = "unknown option " + a + " (verdanth --help lists the options)";
             } else {
                 if (!text.empty()) text += ' ';
                 text += a;
@@ -190,6 +230,35 @@ Options parseCommandLine(const std::vector<std::string>& args) {
     return o;
 }
 
+bool findSceneStart(const std::string& name, int* startMs, std::string* error) {
+    const std::string key = sceneKey(name);
+    if (key.empty()) {
+        *error = "--scene needs a scene name (--list-scenes shows them)";
+        return false;
+    }
+    std::vector<Demo::SceneSpan> matches;
+    for (const Demo::SceneSpan& span : Demo::sceneSpans()) {
+        const std::string title = sceneKey(span.title);
+        if (title == key) {
+            *startMs = span.startMs;
+            return true;
+        }
+        if (title.compare(0, key.size(), key) == 0) matches.push_back(span);
+    }
+    if (matches.size() == 1) {
+        *startMs = matches[0].startMs;
+        return true;
+    }
+    if (matches.empty()) {
+        *error = "no scene is called \"" + name + "\" (--list-scenes shows them)";
+        return false;
+    }
+    *error = "--scene \"" + name + "\" could be any of: ";
+    for (size_t i = 0; i < matches.size(); ++i)
+        *error += (i > 0 ? ", " : "") + matches[i].title;
+    return false;
+}
+
 std::string usageText() {
     return std::string("Usage: verdanth [switches]\n"
            "Plays the Verdanth production: 253 seconds of real-time graphics and music.\n"
@@ -205,27 +274,37 @@ std::string usageText() {
            "  --size WxH      window (or capture, video) of any size from 320x200 to\n"
            "                  7680x4320, instead of -res:\n"
            "  --desktop       a borderless window the size of the desktop (no mode switch)\n"
-           "  --loop          start again from the beginning after the end, until Escape\n"
+           "  --loop          start again at the end (of the score, or --to), until Escape;\n"
+           "                  with --from/--scene and --to it plays that range over and over\n"
            "\n"
-           "Other options:\n"
-           "  --capture DIR   render offline to DIR/frame-NNNNNN.png on a fixed-step clock\n"
-           "  --video FILE    render offline to a video file with the music (ffmpeg; the\n"
-           "                  extension picks the container, H.264 in MP4 by default)\n"
+           "Where to play:\n"
+           "  --from MS       where the run starts (default 0); offline: its first frame\n"
+           "  --scene NAME    start where scene NAME starts (no case needed; a prefix that\n"
+           "                  names one scene is enough), instead of --from\n"
+           "  --to MS         where the run ends (default and latest ") +
+           std::to_string(kRunEndMs) + "); offline: exclusive\n" +
+           std::string(
            "  --data DIR      the folder holding images/ and music/ (default: VERDANTH_DATA\n"
            "                  if set, else the program's own folder or its share/verdanth)\n"
+           "\n"
+           "Offline runs:\n"
+           "  --capture DIR   render to DIR/frame-NNNNNN.png on a fixed-step clock\n"
+           "  --video FILE    render to a video file with the music (ffmpeg): .mp4 and .mov\n"
+           "                  H.264 + AAC, .mkv H.264 + Vorbis, .webm VP9 + Opus\n"
+           "  --overwrite     let --video replace FILE, or --capture remove the frame-*.png\n"
+           "                  files already in DIR (nothing else there is touched)\n"
            "  --every N       with --capture: draw every frame, write every Nth (default 1)\n"
+           "  --fps N         frames per second of an offline run (default 60)\n"
            "  --bench         play offline as fast as possible and print frame-time figures\n"
            "                  per scene and the load time (--bench=json for JSON,\n"
            "                  --bench=stages adds the time of each stage of the frames)\n"
-           "  --from MS       where the run starts (default 0); offline: its first frame\n"
-           "  --to MS         end of an offline run, exclusive (default ") +
-           std::to_string(kRunEndMs) + ")\n" +
-           std::string(
-           "  --fps N         frames per second of an offline run (default 60)\n"
+           "\n"
+           "Information (no window):\n"
+           "  --list-scenes   list the scenes of the score with their start and end times\n"
            "  --print-score   print the layer stack of every interval of the score\n"
            "  --help          this text\n"
            "  --version       the program's version\n"
            "\n"
            "Keys: cursor up/down seek +1.5 s / -1.5 s per frame held, right/left +0.1 s / -0.1 s,\n"
-           "p pauses and resumes, Escape quits.\n");
+           "p or space pauses and resumes, Escape quits.\n");
 }

@@ -22,6 +22,9 @@ struct Options {
     bool help = false;
     bool version = false;
     bool printScore = false;
+    bool listScenes = false;  // --list-scenes: every scene with its times, no window
+    std::string sceneName;    // --scene NAME as given; fromMs holds where that scene starts
+    bool overwrite = false;   // --overwrite: a capture or video may replace earlier output
     std::string captureDir;  // offline capture to PNG files when not empty
     std::string videoFile;   // offline render to a video file when not empty
     std::string dataDir;     // --data: the folder holding images/ and music/
@@ -30,8 +33,9 @@ struct Options {
     bool benchStages = false;  // ... with the time of every stage of the frames
     int captureEvery = 1;    // a capture writes every Nth frame it draws
     int fromMs = 0;          // also where the real-time run starts
-    int toMs = kRunEndMs;
+    int toMs = kRunEndMs;    // also where the real-time run ends (or loops)
     int fps = 60;
+    bool fromGiven = false, toGiven = false, fpsGiven = false, everyGiven = false;
 
     std::string error;  // a message when the command line cannot be used
 };
@@ -50,5 +54,10 @@ void windowSizeFor(int requestedWidth, int* width, int* height);
 void parseWindowSwitches(const std::string& text, Options* options);
 
 Options parseCommandLine(const std::vector<std::string>& args);
+
+// The start of the scene NAME names: its title without regard to case, spaces or punctuation,
+// or a prefix of only one title (a whole title wins over longer ones it begins). False with a
+// message naming the matches, if any, otherwise.
+bool findSceneStart(const std::string& name, int* startMs, std::string* error);
 
 std::string usageText();

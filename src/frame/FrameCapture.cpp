@@ -1,7 +1,11 @@
 #include "frame/FrameCapture.h"
 
 #include <GL/glew.h>
+#include <dirent.h>
 #include <png.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <csetjmp>
@@ -72,6 +76,25 @@ std::string captureFrameName(const std::string& dir, int k) {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06d.png", k);
     return dir + "/" + name;
+}
+
+std::vector<std::string> captureFramesIn(const std::string& dir) {
+    std::vector<std::string> frames;
+    DIR* folder = opendir(dir.c_str());
+    if (folder == nullptr) return frames;
+    const std::string prefix = "frame-", suffix = ".png";
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() < prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string path = dir + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) frames.push_back(path);
+    }
+    closedir(folder);
+    std::sort(frames.begin(), frames.end());
+    return frames;
 }
 
 int captureFrameTime(int fromMs, int k, int fps) {

@@ -13,5 +13,9 @@ bool writeRgbPng(const std::string& path, int width, int height, const std::vect
 // Name of frame k of a capture: DIR/frame-NNNNNN.png.
 std::string captureFrameName(const std::string& dir, int k);
 
+// The frame-*.png entries of dir that are not folders, as full paths, sorted; none when dir
+// cannot be read.
+std::vector<std::string> captureFramesIn(const std::string& dir);
+
 // Demo time of frame k at fps frames per second from fromMs: no drift accumulates.
 int captureFrameTime(int fromMs, int k, int fps);

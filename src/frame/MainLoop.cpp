@@ -19,20 +19,53 @@ struct SeekKey {
 };
 const SeekKey kSeekKeys[] = {{SDLK_UP, 1500}, {SDLK_DOWN, -1500}, {SDLK_RIGHT, 100},
                              {SDLK_LEFT, -100}};
+
+// Takes every event waiting in the queue, so that a burst of them (mouse motion) cannot hold
+// back or crowd out the ones that matter; key presses go to the keyboard state, so that a tap
+// between two frames still counts. True when the run is to end (the window closed, Escape).
+// (The bound only keeps an endless flood from stalling the frame.)
+bool takeEvents(const LoopHooks& hooks, KeyboardState& keys) {
+    SDL_Event event;
+    for (int n = 0; n < 4096 && hooks.pollEvent(&event); ++n) {
+        if (event.type == SDL_QUIT) return true;
+        if (event.type == SDL_KEYDOWN) {
+            if (event.key.keysym.sym == SDLK_ESCAPE) return true;
+            keys.notePress(event.key.keysym.sym);
+        }
+    }
+    return false;
+}
+
+// One toggle of the pause per press of a key: from its second update down, and not again
+// until it has been up for more than one update.
+void pauseKey(Engine& engine, int value, bool& latch) {
+    if (value > 0) {
+        if (!latch) {
+            if (engine.isPaused())
+                engine.resume();
+            else
+                engine.pause();
+            latch = true;
+        }
+    } else if (value < 0) {
+        latch = false;
+    }
+}
 }  // namespace
 
 int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int maxFrames) {
     bool pauseLatch = false;
+    bool spaceLatch = false;
     SeekReadout readout;
-    SDL_Event event;
     for (int frame = 0; maxFrames < 0 || frame < maxFrames; ++frame) {
         engine.renderFrame();
         // The read-out shows the time of the frame on screen, read without touching the clock.
         if (hooks.drawReadout && hooks.ticks && readout.visible(hooks.ticks(), engine.isPaused()))
             hooks.drawReadout(engine.currentTimeMs);
         hooks.swapBuffers();
+        if (takeEvents(hooks, keys)) return 0;
         keys.update();
-        if (engine.currentTime() > kRunEndMs) {
+        if (engine.currentTime() > hooks.endMs) {
             if (!hooks.restart) return 0;
             hooks.restart();
         }
@@ -41,22 +74,8 @@ int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int
             engine.seek(key.deltaMs);
             if (hooks.ticks) readout.noteSeek(hooks.ticks());
         }
-        const int p = keys.get(SDLK_p);
-        if (p > 0) {
-            if (!pauseLatch) {
-                if (engine.isPaused())
-                    engine.resume();
-                else
-                    engine.pause();
-                pauseLatch = true;
-            }
-        } else if (p < 0) {
-            pauseLatch = false;
-        }
-        event.type = SDL_NOEVENT;
-        hooks.pollEvent(&event);
-        if (event.type == SDL_QUIT) return 0;
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) return 0;
+        pauseKey(engine, keys.get(SDLK_p), pauseLatch);
+        pauseKey(engine, keys.get(SDLK_SPACE), spaceLatch);
     }
     return -1;
 }

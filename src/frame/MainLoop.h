@@ -15,7 +15,9 @@ struct LoopHooks {
     std::function<int(SDL_Event*)> pollEvent;
     // Milliseconds since start, for how long the seek read-out stays (SDL_GetTicks).
     std::function<unsigned()> ticks;
-    // When set, the run starts again at the end of the score instead of ending.
+    // The run ends (or restarts) at the first reading of the clock past this time.
+    int endMs = kRunEndMs;
+    // When set, the run starts again at its end instead of ending.
     std::function<void()> restart;
     // When set, draws the seek read-out over the frame (demo time), before the swap, while the
     // run is paused and for SeekReadout::kShowMs after a seek key.
@@ -24,7 +26,8 @@ struct LoopHooks {
 
 LoopHooks sdlLoopHooks();
 
-// One pass per frame: draw, swap, read keys, end past the run's end, seek and pause keys, one
-// event. Returns the exit status when the run ends (0 at every normal end); with maxFrames >= 0
-// it also returns -1 after that many passes.
+// One pass per frame: draw, swap, take every waiting event (the window closed or Escape end
+// the run at once), read keys, end (or restart) past endMs, seek and pause keys (p and space).
+// Returns the exit status when the run ends (0 at every normal end); with maxFrames >= 0 it
+// also returns -1 after that many passes.
 int runMainLoop(Engine& engine, KeyboardState& keys, const LoopHooks& hooks, int maxFrames = -1);

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -186,9 +187,20 @@ bool ensureFolder(const std::string& dir, std::string* error) {
 // Every Nth frame as DIR/frame-NNNNNN.png, progress on standard output.
 class CaptureSink : public FrameSink {
 public:
-    CaptureSink(const std::string& folder, int every) : dir(folder), every(every) {}
+    CaptureSink(const std::string& folder, int every, bool overwrite)
+        : dir(folder), every(every), overwrite(overwrite) {}
     bool prepare(std::string* error) override { return ensureFolder(dir, error); }
-    bool open(Demo&, std::string*) override { return true; }
+    bool open(Demo&, std::string* error) override {
+        // Old frames go only now that the run is sure to write new ones, and only those.
+        if (!overwrite) return true;
+        for (const std::string& old : captureFramesIn(dir)) {
+            if (unlink(old.c_str()) != 0) {
+                *error = "cannot remove " + old + ": " + std::strerror(errno);
+                return false;
+            }
+        }
+        return true;
+    }
     bool write(Demo& demo, int k, long long total, int t, std::string* error) override {
         if (k % every != 0) return true;
         readBackBuffer(demo.windowWidth, demo.windowHeight, &pixels);
@@ -210,6 +222,7 @@ public:
 private:
     std::string dir;
     int every;
+    bool overwrite;
     int written = 0;
     std::vector<uint8_t> pixels;
 };
@@ -245,10 +258,56 @@ private:
     std::chrono::steady_clock::time_point begin;
 };
 
+bool checkVideoPath(const std::string& file, bool overwrite, std::string* error) {
+    if (!VideoEncoder::knownExtension(file)) {
+        *error = "--video needs a file name ending in .mp4, .mkv, .webm or .mov, not \"" + file +
+                 "\"";
+        return false;
+    }
+    const size_t slash = file.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    struct stat st;
+    const bool folderFound = stat(folder.c_str(), &st) == 0;
+    if (!folderFound || !S_ISDIR(st.st_mode)) {
+        *error = "cannot write " + file + ": " + folder +
+                 (folderFound ? " is not a folder" : " does not exist");
+        return false;
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        *error = "cannot write " + file + ": the folder " + folder + " is not writable";
+        return false;
+    }
+    if (stat(file.c_str(), &st) != 0) return true;
+    if (S_ISDIR(st.st_mode))
+        *error = file + " is a folder";
+    else if (!overwrite)
+        *error = file + " exists; add --overwrite to replace it";
+    else if (access(file.c_str(), W_OK) != 0)
+        *error = "cannot replace " + file + ": " + std::strerror(errno);
+    else
+        return true;
+    return false;
+}
+
 }  // namespace
 
+bool checkOutputPaths(const Options& o, std::string* error) {
+    if (!o.videoFile.empty()) return checkVideoPath(o.videoFile, o.overwrite, error);
+    if (!o.captureDir.empty() && !o.overwrite) {
+        const size_t frames = captureFramesIn(o.captureDir).size();
+        if (frames > 0) {
+            *error = o.captureDir + " already holds " + std::to_string(frames) +
+                     " frame-*.png file" + (frames == 1 ? "" : "s") +
+                     "; add --overwrite to remove " + (frames == 1 ? "it" : "them") + " first";
+            return false;
+        }
+    }
+    return true;
+}
+
 int runCapture(const Options& o) {
-    CaptureSink sink(o.captureDir, o.captureEvery);
+    CaptureSink sink(o.captureDir, o.captureEvery, o.overwrite);
     return writeOffline(o, "capture", stdout, sink);
 }
 

@@ -47,8 +47,15 @@ std::unique_ptr<Demo> demoFor(const Options& options, int width, int height);
 void loadOffline(Demo& demo);
 OfflineRange rangeOf(const Options& options);
 
+// Checks, before anything is loaded, that --video can be written where it is asked for (a
+// known extension, an existing writable folder) and that neither the video nor frames of an
+// earlier capture in the --capture folder would be replaced without --overwrite. Relative
+// paths are read against the current folder. False with a one-line reason otherwise.
+bool checkOutputPaths(const Options& options, std::string* error);
+
 // --capture and --video: the range drawn offline and written as PNG frames or into a video.
-// Each ends with a line saying it is done, or interrupted (status 130), or why it failed
+// With --overwrite, a capture removes the folder's earlier frame-*.png files just before its
+// first frame. Each ends with a line saying it is done, or interrupted (status 130), or why it failed
 // (status 1).
 int runCapture(const Options& options);
 int runVideo(const Options& options);

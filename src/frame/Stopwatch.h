@@ -30,15 +30,27 @@ const uint8_t* sdlKeyState();
 
 // Signed press/release durations for the keys the main loop reads: above 0 the key has been
 // down that many ms, below 0 up that many ms, 0 on the update where it changed.
+//
+// The key-state array alone misses a press that begins and ends between two updates, which
+// happens all the time at low frame rates. The caller therefore also passes on every key-down
+// event it takes from the queue (notePress), and each press is played to the values as at
+// least two updates down followed by at least two updates up: the main loop acts on a key from
+// its second update down and re-arms the pause latch on its second update up, so every press
+// acts exactly once, however short it was. Presses that come faster than that wait their turn.
 class KeyboardState {
 public:
     static const int kKeyCount = 1323;
+    // Tracked keys: cursor up, down, left, right, left shift, z, x, p, space (in update order).
+    static const int kTrackedCount = 9;
 
     explicit KeyboardState(TickSource source = sdlTicks, KeyStateSource keys = sdlKeyState);
     ~KeyboardState();
     KeyboardState(const KeyboardState&) = delete;
     KeyboardState& operator=(const KeyboardState&) = delete;
 
+    // A key-down event for keyCode was taken from the queue since the last update; untracked
+    // keys are ignored.
+    void notePress(int keyCode);
     void update();
     // Key codes outside 0..1322 read 0.
     int get(int keyCode) const;
@@ -48,4 +60,14 @@ public:
     int thisUpdate = 0;
     int32_t* values;
     KeyStateSource keyState;
+
+private:
+    struct Press {
+        int noted = 0;      // key-down events since the last update
+        int waiting = 0;    // presses not yet played
+        int run = -2;       // updates down (> 0) or up (< 0) in a row, counted up to 2
+        bool owed = false;  // a press was started from the key state before its event came
+    };
+    bool playedDown(Press& press, bool stateDown);
+    Press presses[kTrackedCount];
 };

@@ -8,6 +8,21 @@
 #include <cerrno>
 #include <cstring>
 
+std::string VideoEncoder::extensionOf(const std::string& file) {
+    const size_t dot = file.rfind('.');
+    const size_t slash = file.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = file.substr(dot + 1);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+bool VideoEncoder::knownExtension(const std::string& file) {
+    const std::string ext = extensionOf(file);
+    return ext == "mp4" || ext == "mov" || ext == "mkv" || ext == "webm";
+}
+
 std::vector<std::string> VideoEncoder::commandLine(const std::string& outFile, int width,
                                                    int height, int fps, int fromMs,
                                                    const std::string& musicFile) {
@@ -21,8 +36,7 @@ std::vector<std::string> VideoEncoder::commandLine(const std::string& outFile, i
         args.insert(args.end(), {"-ss", offset, "-i", musicFile, "-map", "0:v", "-map", "1:a",
                                  "-shortest"});
     }
-    const size_t dot = outFile.rfind('.');
-    const std::string ext = dot == std::string::npos ? "" : outFile.substr(dot + 1);
+    const std::string ext = extensionOf(outFile);
     if (ext == "webm") {
         args.insert(args.end(), {"-c:v", "libvpx-vp9", "-b:v", "0", "-crf", "32", "-c:a", "libopus"});
     } else {

@@ -17,6 +17,11 @@ public:
     static std::vector<std::string> commandLine(const std::string& outFile, int width, int height,
                                                 int fps, int fromMs, const std::string& musicFile);
 
+    // The extension of a file name in lower case, without the dot ("" when it has none).
+    static std::string extensionOf(const std::string& file);
+    // The containers the command line is made for: mp4, mov, mkv, webm.
+    static bool knownExtension(const std::string& file);
+
     bool start(const std::string& outFile, int width, int height, int fps, int fromMs,
                const std::string& musicFile, std::string* error);
     bool writeFrame(const std::vector<uint8_t>& rgbTopRowFirst, std::string* error);

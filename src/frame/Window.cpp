@@ -6,13 +6,20 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 bool verticalSync = false;
 bool desktopWindow = false;
 
+void pinVideoDriver() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen == nullptr || chosen[0] == '\0') setenv("SDL_VIDEODRIVER", "x11", 1);
+}
+
 // Xvfb and some X servers refuse a connection now and then; a few tries cost nothing.
 int initSdlWithRetries() {
+    pinVideoDriver();
     int result = -1;
     for (int attempt = 0; attempt < 5 && result < 0; ++attempt) {
         if (attempt > 0) SDL_Delay(100);
@@ -21,6 +28,16 @@ int initSdlWithRetries() {
     return result;
 }
 }  // namespace
+
+bool displayAvailable(std::string* reason) {
+    pinVideoDriver();
+    const char* display = std::getenv("DISPLAY");
+    if (std::strcmp(std::getenv("SDL_VIDEODRIVER"), "x11") != 0 ||
+        (display != nullptr && display[0] != '\0'))
+        return true;
+    *reason = "no display: DISPLAY is not set; render a video with `./run.sh` or under `xvfb-run`";
+    return false;
+}
 
 void requestVerticalSync(bool on) { verticalSync = on; }
 

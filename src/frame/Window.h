@@ -14,6 +14,12 @@ enum WindowResult {
 int createWindow(const std::string& caption, int windowWidth, int windowHeight, int renderWidth,
                  int renderHeight, int colourDepth, bool fullscreen, bool extraFlag);
 
+// Pins SDL's video driver to X11 unless the user chose one with SDL_VIDEODRIVER (without a
+// display SDL 1.2 would fall back to text-console drivers that fill the terminal with control
+// codes), and says whether that driver has a display to talk to: false with the reason when
+// the driver is X11 and DISPLAY is not set.
+bool displayAvailable(std::string* reason);
+
 // Asks the windows opened after this call to wait for the vertical retrace on swap, where the
 // driver allows it (the real-time run; offline rendering wants no such wait).
 void requestVerticalSync(bool on);

@@ -29,6 +29,13 @@ int printScore() {
     return 0;
 }
 
+int listScenes() {
+    std::printf("%8s %8s  %s\n", "from ms", "to ms", "scene");
+    for (const Demo::SceneSpan& span : Demo::sceneSpans())
+        std::printf("%8d %8d  %s\n", span.startMs, span.endMs, span.title.c_str());
+    return 0;
+}
+
 int play(const Options& o) {
     int width = o.windowWidth, height = o.windowHeight;
     if (o.desktop) {
@@ -50,7 +57,9 @@ int play(const Options& o) {
     demo->startFrom(o.fromMs);
     LoopHooks hooks = sdlLoopHooks();
     Demo& production = *demo;
-    if (o.loop) hooks.restart = [&production] { production.restart(); };
+    hooks.endMs = o.toMs;
+    const int fromMs = o.fromMs;
+    if (o.loop) hooks.restart = [&production, fromMs] { production.restart(fromMs); };
     hooks.drawReadout = [&production](int timeMs) {
         SeekReadout::draw(production, timeMs, kRunEndMs);
     };
@@ -67,7 +76,7 @@ int main(int argc, char** argv) {
     Options o = parseCommandLine(args);
     if (o.error.empty()) makeUserPathsAbsolute(&o);
     if (!o.error.empty()) {
-        std::fprintf(stderr, "verdanth: %s\nTry 'verdanth --help'.\n", o.error.c_str());
+        std::fprintf(stderr, "verdanth: %s\n", o.error.c_str());
         return 2;
     }
     if (o.help) {
@@ -79,6 +88,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.printScore) return printScore();
+    if (o.listScenes) return listScenes();
+    // Output paths are the user's: checked against the folder the program was started in.
+    std::string error;
+    if (!checkOutputPaths(o, &error)) {
+        std::fprintf(stderr, "verdanth: %s\n", error.c_str());
+        return 2;
+    }
+    if (!displayAvailable(&error)) {
+        std::fprintf(stderr, "verdanth: %s\n", error.c_str());
+        return 1;
+    }
     if (const int status = enterDataFolder(o, argv[0])) return status;
     if (!o.captureDir.empty()) return runCapture(o);
     if (!o.videoFile.empty()) return runVideo(o);

@@ -182,25 +182,21 @@ check "music damaged in the middle: exit 0" [ "$status" -eq 0 ]
 check "... it opens: no warning" bash -c "! grep -q 'WARNING' '$TMP/damaged-music.out'"
 
 # --- Real time: the music clock and the loading screen ---------------------------------------
-# play DATA NAME: runs the program in real time, takes two pictures of its window a second apart
-# from 7 s after "start.", then presses Escape; the exit status into $status.
-shot() { import -silent -window "$1" png:"$2"; }
+# play DATA NAME: runs the program in real time from the folder DATA; once its first frame is
+# shown and it has played 7 s on, takes a picture of its window and waits (up to the limit)
+# for the picture to change, then presses Escape; the exit status into $status.
+moved() { shot "$1" "$2" && ! cmp -s "$2" "$3"; }
 play() {
   local dir=$1 name=$2 pid win
-  "$VERDANTH" --data "$dir" -res:320 >"$TMP/$name.out" 2>"$TMP/$name.err" &
+  "$VERDANTH" --data "$dir" -res:320 >"$TMP/$name.out" 2>&1 &
   pid=$!
-  win=$(timeout 60 xdotool search --sync --name '^Verdanth$' | head -n 1)
-  for _ in $(seq 1 600); do grep -q "^start\.$" "$TMP/$name.out" && break; sleep 0.1; done
-  sleep 7
-  if [ -n "$win" ]; then
-    shot "$win" "$TMP/$name-a.png"
-    sleep 1
-    shot "$win" "$TMP/$name-b.png"
+  win=$(window_of $pid)
+  if [ -n "$win" ] && first_frame $pid "$TMP/$name.out" "$win" && play_for 7 $pid; then
+    shot "$win" "$TMP/$name-a.ppm"
+    poll "$LIMIT" moved "$win" "$TMP/$name-b.ppm" "$TMP/$name-a.ppm"
+    xdotool key --window "$win" Escape
   fi
-  [ -n "$win" ] && xdotool key --window "$win" Escape
-  for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  kill -0 $pid 2>/dev/null && kill -9 $pid
-  wait $pid
+  end_status $pid
   status=$?
 }
 
@@ -211,9 +207,9 @@ play "$dir" live-short-music
 check "real time, music ending early: Escape exits 0" [ "$status" -eq 0 ]
 check "... the music opened (no warning)" bash -c "! grep -q WARNING '$TMP/live-short-music.out'"
 check "... the window shows the production" \
-  either_drawn "$TMP/live-short-music-a.png" "$TMP/live-short-music-b.png"
+  either_drawn "$TMP/live-short-music-a.ppm" "$TMP/live-short-music-b.ppm"
 check "... the picture still moves after the music ended" \
-  differ "$TMP/live-short-music-a.png" "$TMP/live-short-music-b.png"
+  differ "$TMP/live-short-music-a.ppm" "$TMP/live-short-music-b.ppm"
 
 # No music and no loading-screen font: the warning, the stopwatch, a loading screen without text.
 dir=$(data live-no-music); rm "$dir/music/Qorvanel.ogg" "$dir/images/font2.png"
@@ -221,5 +217,5 @@ play "$dir" live-no-music
 check "real time, no music and no font image: Escape exits 0" [ "$status" -eq 0 ]
 check "... the warning" grep -qx "$WARNING" "$TMP/live-no-music.out"
 check "... the picture moves on the stopwatch" \
-  differ "$TMP/live-no-music-a.png" "$TMP/live-no-music-b.png"
+  differ "$TMP/live-no-music-a.ppm" "$TMP/live-no-music-b.ppm"
 finish

@@ -13,9 +13,24 @@ check "a bad --fps says why" grep -q -- "--fps" "$TMP/err"
 "$VERDANTH" --no-such-option >/dev/null 2>"$TMP/err"; status=$?
 check "an unknown long option exits 2 with a message" [ "$status" -eq 2 ] 
 check "the message names it" grep -q "no-such-option" "$TMP/err"
-for bad in "--size 10x10" "--size wide" "--from -5"; do
+for bad in "--size 10x10" "--size wide" "--from -5" "--fps 30" "--every 2" "--from 253000" \
+           "--to 256000 --video $TMP/v.mp4"; do
   "$VERDANTH" $bad >/dev/null 2>"$TMP/err"; status=$?
   check "$bad exits 2 with a message naming the option" bash -c "[ $status -eq 2 ] && grep -q -- '${bad%% *}' '$TMP/err'"
+done
+
+for video in "$TMP/v.avi" "$TMP/no-folder/v.mp4"; do
+  "$VERDANTH" --video "$video" -res:320 >"$TMP/out" 2>"$TMP/err"; status=$?
+  check "--video $video is refused at once: status 2, one line, nothing loaded" \
+    [ "$status" -eq 2 -a "$(wc -l <"$TMP/err")" -eq 1 -a ! -s "$TMP/out" ]
+done
+
+no_display='verdanth: no display: DISPLAY is not set; render a video with `./run.sh` or under `xvfb-run`'
+for mode in "" "--capture $TMP/c" "--video $TMP/v.mp4" "--bench"; do
+  env -u DISPLAY -u SDL_VIDEODRIVER "$VERDANTH" $mode -res:320 -nomusic >"$TMP/out" 2>"$TMP/err"
+  status=$?
+  check "without a display '${mode%% *}' says so in one line, status 1" \
+    [ "$status" -eq 1 -a "$(cat "$TMP/err")" = "$no_display" -a ! -s "$TMP/out" ]
 done
 
 (cd "$TMP" && env -u DISPLAY "$VERDANTH" --print-score >"$TMP/score"); status=$?

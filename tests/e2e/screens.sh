@@ -37,63 +37,64 @@ if [ -f music/Qorvanel.ogg ]; then
 fi
 
 # Starting near the end, the real-time run ends by itself.
-start=$(date +%s)
-timeout 60 "$VERDANTH" --from 251500 -res:320 -nomusic >/dev/null 2>&1; status=$?
-check "--from 251500 ends by itself with status 0 ($(( $(date +%s) - start )) s)" [ "$status" -eq 0 ]
+start_program "$TMP/near-end" --from 251500 -res:320 -nomusic
+end_status $PID "$LIMIT"; status=$?
+check "--from 251500 ends by itself with status 0" [ "$status" -eq 0 ]
 
-# Waits for a window titled Verdanth and for the main loop (it prints start.); prints its id.
-window_of() {
-  local win
-  win=$(timeout 60 xdotool search --sync --name '^Verdanth$' | head -n 1)
-  for _ in $(seq 1 600); do grep -q "^start\.$" "$1" && break; sleep 0.1; done
-  echo "$win"
-}
-ends_with_escape() {  # PID WINDOW: Escape, then the status
-  xdotool key --window "$2" Escape
-  for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$1" 2>/dev/null && kill -9 "$1"
-  wait "$1"
-}
-
-# Looping: past the end it starts again, until Escape.
-"$VERDANTH" --from 252500 --loop -res:320 -nomusic >"$TMP/loop" 2>&1 &
-pid=$!
-win=$(window_of "$TMP/loop")
-sleep 3
-check "--loop plays on past the end of the score" kill -0 $pid
-ends_with_escape $pid "$win"; status=$?
+# Looping: past the end it starts again (the black end gives way to the opening's text),
+# until Escape.
+not_black() { [ "$(convert "$1" -colorspace gray -format '%[fx:maxima > 0.1]' info:)" = 1 ]; }
+drawing_or_gone() { gone "$1" || { shot "$2" "$TMP/now.ppm" && not_black "$TMP/now.ppm"; }; }
+start_program "$TMP/loop" --from 252500 --loop -res:320 -nomusic
+win=$(window_of $PID)
+check "a looping run shows its first frame" first_frame $PID "$TMP/loop" "$win"
+poll "$LIMIT" drawing_or_gone $PID "$win"
+check "--loop plays on past the end of the score" alive $PID
+xdotool key --window "$win" Escape
+end_status $PID; status=$?
 check "Escape ends a looping run with status 0" [ "$status" -eq 0 ]
 
-# The read-out: after a seek key its bar runs along the bottom of the window (the part not yet
-# played is a flat grey, 0.45); a capture of the same moment has no such row.
+# The read-out: while a seek key is held its bar runs along the bottom of the window (the part
+# not yet played is a flat grey, 0.45); a capture of the same moment has no such row.
 grey_share() {  # IMAGE: share of the bar's row that is the bar's grey
   convert "$1" -crop 760x1+20+583 +repage -fx 'abs(r-0.45)<0.01 && abs(g-0.45)<0.01 && abs(b-0.45)<0.01' \
     -format '%[fx:mean]' info:
 }
-"$VERDANTH" --from 100000 -nomusic >"$TMP/readout" 2>&1 &
-pid=$!
-win=$(window_of "$TMP/readout")
-xdotool keydown --window "$win" Right; sleep 0.4; xdotool keyup --window "$win" Right
-import -window root -crop 800x600+0+0 +repage "$TMP/screen.png"
-ends_with_escape $pid "$win"
+bar_shown() {
+  shot "$1" "$TMP/screen.ppm" && shown=$(grey_share "$TMP/screen.ppm") &&
+    awk -v s="$shown" 'BEGIN { exit !(s > 0.3) }'
+}
+start_program "$TMP/readout" --from 100000 -nomusic
+win=$(window_of $PID)
+check "the read-out's run shows its first frame" first_frame $PID "$TMP/readout" "$win"
+shown=
+xdotool keydown --window "$win" Right
+poll "$LIMIT" bar_shown "$win"; status=$?
+xdotool keyup --window "$win" Right
+check "the read-out shows while a seek key is held (bar row $shown grey)" [ "$status" -eq 0 ]
+# A tap (down and up at once, most likely between two frames) of space pauses, and the read-out
+# stays while paused; a tap of p resumes, and the read-out goes.
+bar_gone() { ! bar_shown "$1"; }
+poll "$LIMIT" bar_gone "$win"
+xdotool key --window "$win" space
+check "a tap of space pauses (the read-out shows)" poll "$LIMIT" bar_shown "$win"
+xdotool key --window "$win" p
+check "a tap of p resumes (the read-out goes)" poll "$LIMIT" bar_gone "$win"
+xdotool key --window "$win" Escape
+end_status $PID
 "$VERDANTH" --capture "$TMP/plain" --from 101000 --to 101001 -nomusic >/dev/null
-shown=$(grey_share "$TMP/screen.png")
 plain=$(grey_share "$TMP/plain/frame-000000.png")
-check "the read-out shows after a seek key (bar row $shown grey)" awk -v s="$shown" 'BEGIN { exit !(s > 0.3) }'
 check "and never in a capture (bar row $plain grey)" awk -v s="$plain" 'BEGIN { exit !(s < 0.05) }'
 
 # --desktop opens at the desktop's size, whatever it is, without switching its mode.
 if [ -z "${VERDANTH_ODD_SCREEN:-}" ]; then
   VERDANTH_ODD_SCREEN=1 xvfb-run -a -s "-screen 0 1000x700x24 -noreset" bash -c '
-    "$1" --desktop -nomusic >"$2/desktop" 2>&1 &
-    pid=$!
-    win=$(timeout 60 xdotool search --sync --name "^Verdanth$" | head -n 1)
-    for _ in $(seq 1 600); do grep -q "^start\.$" "$2/desktop" && break; sleep 0.1; done
-    xwininfo -id "$win" >"$2/desktop.info"
+    source "$1" "$2" "$3"
+    start_program "$4/desktop" --desktop -nomusic
+    win=$(window_of $PID)
+    first_frame $PID "$4/desktop" "$win" && xwininfo -id "$win" >"$4/desktop.info"
     xdotool key --window "$win" Escape
-    for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    kill -0 $pid 2>/dev/null && kill -9 $pid
-    wait $pid; echo $? >"$2/desktop.status"' _ "$VERDANTH" "$TMP"
+    end_status $PID; echo $? >"$4/desktop.status"' _ "$(dirname "$0")/lib.bash" "$VERDANTH" "$BUILD" "$TMP"
   check "--desktop on a 1000 x 700 screen opens a 1000 x 700 window" \
     bash -c "grep -q 'Width: 1000' '$TMP/desktop.info' && grep -q 'Height: 700' '$TMP/desktop.info'"
   check "... and Escape ends it with status 0" [ "$(cat "$TMP/desktop.status" 2>/dev/null)" = 0 ]

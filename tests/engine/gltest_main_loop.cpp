@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <vector>
 
 #include "engine/Engine.h"
 #include "frame/Stopwatch.h"
@@ -83,13 +84,12 @@ TEST_F(MainLoopTest, PauseTogglesOncePerPress) {
     const bool pDown[] = {1, 1, 1, 1, 1, 0, 0, 1, 1, 1};
     std::vector<bool> pausedAfter;
     int pass = 0;
-    hooks.swapBuffers = [&] { keysDown[SDLK_p] = pDown[pass]; };
-    hooks.pollEvent = [&](SDL_Event*) {
-        pausedAfter.push_back(e.isPaused());
-        ++pass;
-        return 0;
+    hooks.swapBuffers = [&] {
+        if (pass > 0) pausedAfter.push_back(e.isPaused());
+        keysDown[SDLK_p] = pDown[pass++];
     };
     runMainLoop(e, keys, hooks, 10);
+    pausedAfter.push_back(e.isPaused());
     const std::vector<bool> expected = {true, true, true, true, true,
                                         true,    // released: reads 0, the latch holds
                                         true,    // up for a while: the latch clears
@@ -99,21 +99,54 @@ TEST_F(MainLoopTest, PauseTogglesOncePerPress) {
     EXPECT_EQ(pausedAfter, expected);
 }
 
-TEST_F(MainLoopTest, EscapeAndQuitEndWithStatusZeroOneEventPerFrame) {
+TEST_F(MainLoopTest, TapsBetweenTwoFramesActOnceEach) {
+    LoopEngine e;
+    e.start();
+    e.useFixedClock();  // the clock moves by the seeks alone
+    e.setFixedTime(10000);
+    KeyboardState keys(steppingTicks, injectedKeys);
+    auto seeked = [&](int frames) {
+        const int before = e.currentTime();
+        runMainLoop(e, keys, hooks, frames);
+        return e.currentTime() - before;
+    };
+    // The keys went down and up before the frame: only their events tell.
+    runMainLoop(e, keys, hooks, 1);  // every key has been up for an update
+    queueKeyDown(SDLK_RIGHT);
+    EXPECT_EQ(seeked(6), 100);
+    queueKeyDown(SDLK_RIGHT);
+    queueKeyDown(SDLK_RIGHT);
+    EXPECT_EQ(seeked(10), 200);
+    // Space pauses like p, with a latch of its own.
+    queueKeyDown(SDLK_SPACE);
+    runMainLoop(e, keys, hooks, 6);
+    EXPECT_TRUE(e.isPaused());
+    queueKeyDown(SDLK_p);
+    runMainLoop(e, keys, hooks, 6);
+    EXPECT_FALSE(e.isPaused());
+    keysDown[SDLK_SPACE] = 1;  // held: one toggle
+    runMainLoop(e, keys, hooks, 6);
+    EXPECT_TRUE(e.isPaused());
+}
+
+TEST_F(MainLoopTest, EscapeAndQuitEndAtOnceBehindAnyNumberOfEvents) {
     LoopEngine e;
     e.start();
     KeyboardState keys(steppingTicks, injectedKeys);
-    SDL_Event other{};
-    other.type = SDL_MOUSEMOTION;
-    events.push_back(other);
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    events.assign(500, motion);
     queueKeyDown(SDLK_a);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 1), -1);  // the frame took every event
+    EXPECT_TRUE(events.empty());
+    events.assign(500, motion);
     queueKeyDown(SDLK_ESCAPE);
-    EXPECT_EQ(runMainLoop(e, keys, hooks, 2), -1);  // two frames take the first two events
     EXPECT_EQ(runMainLoop(e, keys, hooks, 1), 0);
+    events.assign(500, motion);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     events.push_back(quit);
-    EXPECT_EQ(runMainLoop(e, keys, hooks, 5), 0);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 1), 0);
 }
 
 TEST_F(MainLoopTest, TheRunEndsOncePastItsEnd) {
@@ -168,4 +201,26 @@ TEST_F(MainLoopTest, ReadoutShowsAfterSeekKeysAndWhilePausedOnly) {
     };
     runMainLoop(e, keys, hooks, 10);
     EXPECT_EQ(drawnIn, (std::vector<int>{4, 5, 6, 8, 9}));
+}
+
+TEST_F(MainLoopTest, AnEarlierEndEndsTheRunOrLoopsTheRangeFromItsStart) {
+    LoopEngine e;
+    e.start();
+    KeyboardState keys(steppingTicks, injectedKeys);
+    hooks.endMs = 60000;
+    e.seekTo(59000);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 1), -1);
+    e.seekTo(60001);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 10), 0);
+    // With a restart, the run goes back to the start of its range and plays on.
+    int restarts = 0;
+    hooks.restart = [&] {
+        ++restarts;
+        e.seekTo(50000);
+    };
+    e.seekTo(60001);
+    EXPECT_EQ(runMainLoop(e, keys, hooks, 3), -1);
+    EXPECT_EQ(restarts, 1);
+    EXPECT_GE(e.currentTime(), 50000);
+    EXPECT_LT(e.currentTime(), 51000);
 }

@@ -1,5 +1,7 @@
 #include "frame/CommandLine.h"
 
+#include "content/Demo.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -112,9 +114,67 @@ TEST(CommandLine, BadOwnOptionsGiveAMessage) {
     EXPECT_NE(parse({"--frobnicate"}).error, "");
     EXPECT_NE(parse({"--capture", "d", "--every", "0"}).error, "");
     EXPECT_NE(parse({"--every", "2"}).error, "");  // only a capture writes frames
+    EXPECT_NE(parse({"--every", "2", "--video", "v.mp4"}).error, "");
     // Unknown words that are not ours are ignored, as is any word containing a window switch.
     EXPECT_EQ(parse({"whatever", "-x"}).error, "");
     Options o = parse({"--nomusic"});
     EXPECT_EQ(o.error, "");
     EXPECT_FALSE(o.musicWanted);
+}
+
+TEST(CommandLine, RangesScenesAndOutputsDoWhatTheySayOrAreRefused) {
+    // Each row: the words, the start and end it gives, or the part of the message it is refused
+    // with.
+    const struct {
+        std::vector<std::string> args;
+        int fromMs, toMs;
+        const char* refusal;
+    } rows[] = {
+        {{"--to", "60000", "--loop", "--from", "50000"}, 50000, 60000, nullptr},
+        {{"--to", "253000"}, 0, 253000, nullptr},
+        {{"--from", "252999"}, 252999, 253000, nullptr},
+        {{"--from", "253000"}, 0, 0, "--from must be before the end of the score (253000 ms)"},
+        {{"--from", "300000", "--capture", "d"}, 0, 0, "--from must be before the end"},
+        {{"--to", "253001"}, 0, 0, "--to must not be past the end of the score"},
+        {{"--to", "256000", "--video", "v.mp4"}, 0, 0, "--to must not be past the end"},
+        {{"--from", "5000", "--to", "5000"}, 0, 0, "--to must be later than --from"},
+        {{"--fps", "30"}, 0, 0, "--fps goes with --capture, --video or --bench"},
+        {{"--every", "1"}, 0, 0, "--every goes with --capture"},
+        {{"--fps", "30", "--bench"}, 0, 253000, nullptr},
+        {{"--overwrite"}, 0, 0, "--overwrite goes with --capture or --video"},
+        {{"--overwrite", "--bench"}, 0, 0, "--overwrite goes with"},
+        // Scenes: no case, spaces or punctuation needed, a unique prefix will do, and a whole
+        // title wins over the longer one it begins ("End" and "End Scroll").
+        {{"--scene", "tree in a box"}, 208000, 253000, nullptr},
+        {{"--scene", "TREEINABOX", "--capture", "d"}, 208000, 253000, nullptr},
+        {{"--scene", "can you"}, 13000, 253000, nullptr},
+        {{"--scene", "end"}, 227000, 253000, nullptr},
+        {{"--scene", "end s", "--to", "170000"}, 164500, 170000, nullptr},
+        {{"--scene", "have a beat with the lumerant."}, 60000, 253000, nullptr},
+        {{"--scene", "can"}, 0, 0, "\"can\" could be any of: Can You Taste The Beat?, Cancerous"},
+        {{"--scene", "lumerant"}, 110000, 253000, nullptr},
+        {{"--scene", "budget"}, 0, 0, "no scene is called \"budget\""},  // prefixes only
+        {{"--scene", "?!"}, 0, 0, "--scene needs a scene name"},
+        {{"--scene", "end", "--to", "5000"}, 0, 0, "later than the start of the scene (227000 ms)"},
+        {{"--scene", "end", "--from", "0"}, 0, 0, "--scene and --from cannot be combined"},
+    };
+    for (const auto& row : rows) {
+        std::string words;
+        for (const std::string& a : row.args) words += a + " ";
+        const Options o = parse(row.args);
+        if (row.refusal == nullptr) {
+            EXPECT_EQ(o.error, "") << words;
+            EXPECT_EQ(o.fromMs, row.fromMs) << words;
+            EXPECT_EQ(o.toMs, row.toMs) << words;
+        } else {
+            EXPECT_NE(o.error.find(row.refusal), std::string::npos) << words << "-> " << o.error;
+        }
+    }
+    // Every scene is found by its own title, at the start the listing gives it.
+    for (const Demo::SceneSpan& span : Demo::sceneSpans()) {
+        const Options o = parse({"--scene", span.title});
+        EXPECT_EQ(o.error, "") << span.title;
+        EXPECT_EQ(o.fromMs, span.startMs) << span.title;
+    }
+    EXPECT_TRUE(parse({"--list-scenes"}).listScenes);
 }

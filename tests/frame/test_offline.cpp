@@ -70,4 +70,11 @@ TEST(Offline, EncoderCommandPicksCodecsByExtensionAndOffsetsTheMusic) {
     EXPECT_EQ(std::count(webm.begin(), webm.end(), "-i"), 1);  // no music: one input
     auto mkv = VideoEncoder::commandLine("x.mkv", 320, 240, 10, 0, "m.ogg");
     EXPECT_TRUE(has(mkv, "-c:a", "libvorbis"));
+    auto mov = VideoEncoder::commandLine("Clip.MOV", 320, 240, 10, 0, "m.ogg");
+    EXPECT_TRUE(has(mov, "-c:v", "libx264") && has(mov, "-c:a", "aac"));
+    // The extensions the command line knows, in any case; a dot in a folder name is no extension.
+    for (const char* name : {"a.mp4", "b.MKV", "c.webm", "d.Mov"})
+        EXPECT_TRUE(VideoEncoder::knownExtension(name)) << name;
+    for (const char* name : {"a.avi", "mp4", "a.mp4/x", "a.", "a.mp4.part"})
+        EXPECT_FALSE(VideoEncoder::knownExtension(name)) << name;
 }

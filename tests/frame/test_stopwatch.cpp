@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 uint32_t fakeNow = 1000;
 uint32_t fakeTicks() { return fakeNow; }
@@ -73,18 +76,33 @@ TEST_F(ClockTest, KeyValuesCountDownAndUpAcrossChanges) {
     fakeNow += 10;
     keys.update();
     EXPECT_EQ(keys.get(273), -10);
-    // A single-update tap never reaches a positive value.
+    // Down for a single update: kept down for one more, so that the press reaches a positive
+    // value once; then up for two updates at least.
     fakeKeys[273] = 1;
     fakeNow += 10;
     keys.update();
     EXPECT_EQ(keys.get(273), 0);
-    fakeKeys[273] = 0;  // from 0 the value moves straight on in the new direction
+    fakeKeys[273] = 0;
+    fakeNow += 10;
+    keys.update();
+    EXPECT_EQ(keys.get(273), 10);
+    fakeNow += 10;
+    keys.update();
+    EXPECT_EQ(keys.get(273), 0);
+    fakeKeys[273] = 1;  // pressed again at once: it waits until it has been up for two updates
     fakeNow += 10;
     keys.update();
     EXPECT_EQ(keys.get(273), -10);
-    // Two updates in the same millisecond leave a steady key unchanged.
     fakeNow += 10;
     keys.update();
+    EXPECT_EQ(keys.get(273), 0);
+    fakeKeys[273] = 0;
+    // Two updates in the same millisecond leave a steady key unchanged.
+    for (int i = 0; i < 3; ++i) {
+        fakeNow += 10;
+        keys.update();
+    }
+    EXPECT_EQ(keys.get(273), -10);
     int before = keys.get(273);
     keys.update();
     EXPECT_EQ(keys.get(273), before);
@@ -100,4 +118,41 @@ TEST_F(ClockTest, UntrackedAndOutOfRangeKeysReadZero) {
     EXPECT_EQ(keys.get(-1), 0);
     EXPECT_EQ(keys.get(100000), 0);
     EXPECT_EQ(keys.get(112), -20);  // 'p' is tracked
+    EXPECT_EQ(keys.get(32), -20);   // and space
+    keys.notePress(97);             // a press of an untracked key changes nothing
+    keys.update();
+    EXPECT_EQ(keys.get(97), 0);
+}
+
+// Values per update for key 'p' (112): each step gives the key state and the presses taken
+// from the event queue before that update; every update is 10 ms after the previous one.
+std::vector<int> playPresses(const std::vector<std::pair<bool, int>>& steps) {
+    KeyboardState keys(fakeTicks, fakeKeyState);
+    std::vector<int> values;
+    for (const auto& step : steps) {
+        fakeKeys[112] = step.first;
+        for (int i = 0; i < step.second; ++i) keys.notePress(112);
+        fakeNow += 10;
+        keys.update();
+        values.push_back(keys.get(112));
+    }
+    return values;
+}
+
+TEST_F(ClockTest, EveryPressIsPlayedTwoUpdatesDownAndTwoUp) {
+    // A tap between two updates (the state never shows it) counts as down on that update and
+    // is kept down for the next one, so that it reaches a positive value exactly once.
+    EXPECT_EQ(playPresses({{0, 0}, {0, 1}, {0, 0}, {0, 0}, {0, 0}}),
+              (std::vector<int>{-10, 0, 10, 0, -10}));
+    // Two taps within one update are both played, one after the other.
+    EXPECT_EQ(playPresses({{0, 0}, {0, 2}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}),
+              (std::vector<int>{-10, 0, 10, 0, -10, 0, 10, 0}));
+    // A press taken as an event while the key is held is the press already down (its state
+    // was read before its event); the key lets go when the state does.
+    EXPECT_EQ(playPresses({{0, 0}, {1, 0}, {1, 1}, {1, 0}, {0, 0}, {0, 0}}),
+              (std::vector<int>{-10, 0, 10, 20, 0, -10}));
+    // A second press while the first is held: the key lets go for two updates, then plays
+    // the second press, held on as long as the state shows it.
+    EXPECT_EQ(playPresses({{1, 1}, {1, 0}, {1, 1}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {0, 0}}),
+              (std::vector<int>{10, 20, 0, -10, 0, 10, 20, 0}));
 }
