@@ -6,8 +6,10 @@ caller=$PWD
 cd "$(dirname "$0")"
 source scripts/common.sh
 
-install_missing_packages
-build_into build
+install_missing_packages "${VERDANTH_PACKAGES[@]}"
+# Only the program and its content: a build folder that ./test.sh made keeps its tests, but
+# they are not rebuilt here.
+build_into build OFF --target verdanth content
 
 # The program finds its data next to itself, so it runs from the caller's folder: paths given to
 # it (--capture DIR, --video FILE, --data DIR) are the caller's.

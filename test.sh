@@ -4,8 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 
-install_missing_packages
-build_into build
+install_missing_packages "${VERDANTH_PACKAGES[@]}" "${VERDANTH_TEST_PACKAGES[@]}"
+build_into build ON
 
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 

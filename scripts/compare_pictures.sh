@@ -42,8 +42,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-install_missing_packages || exit 2
-build_into build >/dev/null || exit 2
+install_missing_packages "${VERDANTH_PACKAGES[@]}" "${VERDANTH_TEST_PACKAGES[@]}" || exit 2
+build_into build ON >/dev/null || exit 2
 if [ "$rev" = --paths ]; then
   old=$PWD/build/verdanth
 else
