@@ -334,6 +334,21 @@ void SceneObject::setThirdUnitTextureMatrix() {
 
 namespace {
 
+// A mesh vertex as both paths send it: position, normal and the surface's first texture
+// coordinates; the colour is each pass's own.
+DrawVertex placedVertex(const MeshVertex& v, const Surface& s) {
+    DrawVertex d;
+    d.position[0] = v.position.x;
+    d.position[1] = v.position.y;
+    d.position[2] = v.position.z;
+    d.normal[0] = v.normal.x;
+    d.normal[1] = v.normal.y;
+    d.normal[2] = v.normal.z;
+    d.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
+    d.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
+    return d;
+}
+
 // Scratch of triangleVertices, reused by every draw.
 TriangleArrays triangleScratch;
 std::vector<int> litVertexIndex, darkVertexIndex;
@@ -428,15 +443,7 @@ const TriangleArrays& SceneObject::triangleVertices(const Surface& s, int passTy
             int& index = (lit ? litVertexIndex : darkVertexIndex)[f.vertex[c]];
             if (index < 0) {
                 const MeshVertex& v = vertices[f.vertex[c]];
-                DrawVertex d;
-                d.position[0] = v.position.x;
-                d.position[1] = v.position.y;
-                d.position[2] = v.position.z;
-                d.normal[0] = v.normal.x;
-                d.normal[1] = v.normal.y;
-                d.normal[2] = v.normal.z;
-                d.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
-                d.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
+                DrawVertex d = placedVertex(v, s);
                 if (lit) {
                     d.colour[0] = bias.x + colourScale.x * v.colour.x;
                     d.colour[1] = bias.y + colourScale.y * v.colour.y;
@@ -698,15 +705,8 @@ void SceneObject::drawFused(const FusedLamps& lamps, GLint darknessAttribute) {
             if (index < 0) {
                 const MeshVertex& v = vertices[f.vertex[c]];
                 FusedVertex out;
+                out.drawn = placedVertex(v, s);
                 DrawVertex& d = out.drawn;
-                d.position[0] = v.position.x;
-                d.position[1] = v.position.y;
-                d.position[2] = v.position.z;
-                d.normal[0] = v.normal.x;
-                d.normal[1] = v.normal.y;
-                d.normal[2] = v.normal.z;
-                d.texCoord[0] = v.texCoord.x * s.texScaleU[0] + s.texOffsetU[0];
-                d.texCoord[1] = v.texCoord.y * s.texScaleV[0] + s.texOffsetV[0];
                 d.colour[0] = s.colourBias.x + s.colourScale.x * v.colour.x;
                 d.colour[1] = s.colourBias.y + s.colourScale.y * v.colour.y;
                 d.colour[2] = s.colourBias.z + s.colourScale.z * v.colour.z;
