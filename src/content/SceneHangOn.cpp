@@ -338,12 +338,7 @@ void SceneHangOn::drawSpriteRingAtHalfSize(float t) {
     // The frame was cleared to transparent black, which is what the target started from, so
     // the target's picture replaces it. Clamped to the edge: the border colour would darken the
     // outer pixels.
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushIdentity();
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
@@ -373,10 +368,7 @@ void SceneHangOn::drawSpriteRingAtHalfSize(float t) {
     if (glCaps.supportsBlendFuncSeparate)
         glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
                                GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popIdentity();
 }
 
 void SceneHangOn::drawRockingImage(float t) {

@@ -267,12 +267,7 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
     const float clamped = tap > 1.0f ? 1.0f : tap;
     programs.maskBlur.use();
     programs.maskBlur.set("tapAlpha", std::floor(clamped * 255.0f + 0.5f) / 255.0f);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushIdentity();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);
@@ -305,10 +300,7 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
         source = target.colourTexture();
     }
     Shader::useNone();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popIdentity();
     clampLinear(source);
     return source;
 }

@@ -41,23 +41,7 @@ void copyNames(const GLuint* from, GLuint* to, int count) {
     for (int i = 0; i < count; ++i) to[i] = from[i];
 }
 
-// Identity projection and modelview, both pushed; popIdentity undoes it and leaves the
-// modelview stack selected.
-void pushIdentity() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-}
 
-void popIdentity() {
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-}
 
 // The full-screen operations draw one unlit 2D texture on unit 0, whatever the scene before
 // them left enabled (lighting, another active unit, a cube map).
@@ -174,6 +158,22 @@ void beginOffsetSum() {
 }
 
 }  // namespace
+
+void pushIdentity() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popIdentity() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
 
 ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, int svw, int svh,
                              int count)
@@ -565,16 +565,22 @@ void ScreenEffects::sumOffsets(GLuint source, const float du[4], const float dv[
     glEnable(GL_BLEND);
 }
 
-void ScreenEffects::blurPasses(int slot, float p, int passes, float spreadX, float spreadY,
-                               float brightness, float red, float green, float blue,
-                               float fadeOut, bool oneDrawPerPass) {
-    if (!validSlot(slot)) return;
+// What both ways of blurring draw with: identity matrices, no alpha or depth test, no colour
+// material, plain texturing on unit zero, no depth writes.
+static void beginBlurState() {
     pushIdentity();
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_COLOR_MATERIAL);
     plainTexturingOnUnitZero();
     glDepthMask(GL_FALSE);
+}
+
+void ScreenEffects::blurPasses(int slot, float p, int passes, float spreadX, float spreadY,
+                               float brightness, float red, float green, float blue,
+                               float fadeOut, bool oneDrawPerPass) {
+    if (!validSlot(slot)) return;
+    beginBlurState();
 
     const float a = (1.0f - p * fadeOut) * ((1.0f - p) + p * brightness) * 1.015625f / 4.0f;
     const float cr = p * red, cg = p * green, cb = p * blue;
@@ -649,12 +655,7 @@ void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, floa
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const GLuint frame = RenderTarget::boundFramebuffer();
-    pushIdentity();
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_COLOR_MATERIAL);
-    plainTexturingOnUnitZero();
-    glDepthMask(GL_FALSE);
+    beginBlurState();
     // Where the classic blur sums in one draw (keepTextureState), it gives the units' texture
     // state back after it, and what follows finds it as it was.
     if (keepTextureState) glPushAttrib(GL_TEXTURE_BIT);

@@ -50,6 +50,11 @@ struct ShadowedPicture {
     bool smallAdded = false;
 };
 
+// Identity projection and modelview, both pushed, for a full-screen quad in -1..1; popIdentity
+// undoes it and leaves the modelview stack selected.
+void pushIdentity();
+void popIdentity();
+
 // The bank of screen-sized capture slots and the full-screen operations on them. Pictures are
 // rendered into the frame buffer and copied into slot textures; slots are drawn back alone,
 // faded, cross-faded, combined or blurred.
