@@ -275,12 +275,16 @@ void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
     glDisable(GL_COLOR_MATERIAL);
     plainTexturingOnUnitZero();
     glBindTexture(GL_TEXTURE_2D, grabTextures[slot]);
-    setClampLinear();
+    // The shader reads texel centres and filters them itself: nearest sampling gives the same
+    // texels for a fraction of the cost of linear sampling, four times a window pixel.
+    setWrap(GL_CLAMP);
+    setFilter(GL_NEAREST);
     upscaleShader_.use();
     upscaleShader_.set("picture", 0);
     upscaleShader_.set("size", static_cast<float>(grabWidth), static_cast<float>(grabHeight));
     fullScreenQuad();
     Shader::useNone();
+    setFilter(GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
     popIdentity();
 }
