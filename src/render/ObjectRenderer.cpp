@@ -229,6 +229,11 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
     // costs about as much as a small pass.
     const bool drawMaps = !skipObjects && !keepMaps;
     bool depthCleared = false;
+    // The maps are drawn in a corner of the window and copied from there. Where a scene draws
+    // into a render target (the fused path falling back to these passes) that target may be
+    // smaller than a map, so the maps go through the window all the same.
+    const GLuint target = RenderTarget::boundFramebuffer();
+    if (target != 0) glBindFramebuffer(GL_FRAMEBUFFER, 0);
     for (SceneObject* light : lights) {
         if (!light->hasShadowMap()) continue;
         setupAsOnlyLight(*light);
@@ -242,6 +247,7 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
         light->endShadowMapRender(!keepMaps, !depthCleared);
         depthCleared = true;
     }
+    if (target != 0) glBindFramebuffer(GL_FRAMEBUFFER, target);
     if (!skipObjects) drawnShadowMaps = source;
     glDepthFunc(GL_LESS);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);

@@ -202,3 +202,28 @@ TEST_F(FusedObjectsGl, CompositedFrameMatchesTheClassicPasses) {
     EXPECT_GE(d.within2, 0.995);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
+
+// A frame the fused passes cannot draw takes the classic ones, also inside a render target
+// smaller than its shadow maps (the halo source's quarter-size slot): the maps still come out
+// whole.
+TEST_F(FusedObjectsGl, ClassicPassesDrawIntoASmallTarget) {
+    glCaps.useFramebufferObject = true;  // read when a bank is made
+    ScreenEffects bank(512, 512, 128, 128, 512, 512, 128, 128, 7);
+    glCaps.useFramebufferObject = false;
+    RenderTarget* small = bank.slotTarget(2, true);
+    ASSERT_NE(small, nullptr);
+    small->bind(128, 128);
+    // This renderer's first maps are drawn while the target is bound.
+    const std::vector<unsigned char> inTarget = haloSource(false);
+    bank.drawInto(-1);
+    // The same frame in the window, its maps drawn again (a lamp moved and back).
+    r.object(lampA)->position.x += 0.5f;
+    haloSource(false);
+    r.object(lampA)->position.x -= 0.5f;
+    const std::vector<unsigned char> inWindow = haloSource(false);
+    EXPECT_GT(total(inWindow), 128L * 128L);
+    const Difference d = compare(inWindow, inTarget);
+    EXPECT_LE(d.mean, 0.3);
+    EXPECT_GE(d.within2, 0.995);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
