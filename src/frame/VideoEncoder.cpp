@@ -40,9 +40,11 @@ std::vector<std::string> VideoEncoder::commandLine(const std::string& outFile, i
     if (ext == "webm") {
         args.insert(args.end(), {"-c:v", "libvpx-vp9", "-b:v", "0", "-crf", "32", "-c:a", "libopus"});
     } else {
-        // H.264 with AAC, or Vorbis where the container (Matroska) prefers it.
-        args.insert(args.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt",
-                                 "yuv420p"});
+        // H.264 with AAC, or Vorbis where the container (Matroska) prefers it. The encoder
+        // shares the cores with the rendering: "veryfast" takes half the processor time of
+        // "medium" at the same quality setting, for a file of about the same size here.
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18",
+                                 "-pix_fmt", "yuv420p"});
         if (ext == "mkv")
             args.insert(args.end(), {"-c:a", "libvorbis", "-q:a", "6"});
         else
