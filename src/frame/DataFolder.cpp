@@ -29,13 +29,6 @@ bool currentFolder(std::string* folder) {
     return true;
 }
 
-// The folder a path lies in; "/" for the root's entries, "" when the path names no folder.
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return "";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The program's own path: the kernel's link resolves symlinks and PATH look-ups, argv[0] is
 // the fallback (made absolute while the start folder is still current).
 std::string programPath(const char* argv0) {
@@ -49,6 +42,12 @@ std::string programPath(const char* argv0) {
 }
 
 }  // namespace
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return "";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 std::string absolutePath(const std::string& path, const std::string& base) {
     if (path.empty() || path[0] == '/') return path;

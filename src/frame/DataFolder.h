@@ -13,6 +13,9 @@ extern const char* const kDataEnvironmentVariable;
 // PATH seen from the folder BASE: unchanged when empty or absolute, else BASE/PATH.
 std::string absolutePath(const std::string& path, const std::string& base);
 
+// The folder a path lies in; "/" for the root's entries, "" when the path names no folder.
+std::string folderOf(const std::string& path);
+
 // Makes the paths the user gave (--capture, --video, --data) absolute against the current
 // folder, so that they keep their meaning after the change into the data folder. Sets
 // options->error when one is relative and the current folder cannot be read.

@@ -19,6 +19,7 @@
 
 #include "content/Demo.h"
 #include "engine/Engine.h"
+#include "frame/DataFolder.h"
 #include "frame/FrameCapture.h"
 #include "frame/VideoEncoder.h"
 
@@ -264,9 +265,8 @@ bool checkVideoPath(const std::string& file, bool overwrite, std::string* error)
                  "\"";
         return false;
     }
-    const size_t slash = file.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    const std::string within = folderOf(file);
+    const std::string folder = within.empty() ? "." : within;
     struct stat st;
     const bool folderFound = stat(folder.c_str(), &st) == 0;
     if (!folderFound || !S_ISDIR(st.st_mode)) {
