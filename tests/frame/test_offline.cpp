@@ -3,8 +3,14 @@
 #include "frame/VideoEncoder.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "resources/PngTestFiles.h"
 
 TEST(Offline, FrameTimesNeverDriftAndTheCountCoversTheRange) {
     // At 60 fps the step alternates 16 and 17 ms, and frame 60 lands exactly on a second.
@@ -77,4 +83,28 @@ TEST(Offline, EncoderCommandPicksCodecsByExtensionAndOffsetsTheMusic) {
         EXPECT_TRUE(VideoEncoder::knownExtension(name)) << name;
     for (const char* name : {"a.avi", "mp4", "a.mp4/x", "a.", "a.mp4.part"})
         EXPECT_FALSE(VideoEncoder::knownExtension(name)) << name;
+}
+
+TEST(Offline, TheEncoderRunsAtALowerPriorityThanTheRendering) {
+    if (getpriority(PRIO_PROCESS, 0) >= 19) GTEST_SKIP() << "already at the lowest priority";
+    // A stand-in ffmpeg first on the PATH: it notes its niceness and takes the frames.
+    pngtest::TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string script = dir.file("ffmpeg"), noted = dir.file("nice");
+    std::ofstream(script) << "#!/bin/sh\nnice > '" << noted << "'\ncat > /dev/null\n";
+    ASSERT_EQ(chmod(script.c_str(), 0755), 0);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath != nullptr ? oldPath : "/usr/bin:/bin";
+    setenv("PATH", (script.substr(0, script.rfind('/')) + ":" + savedPath).c_str(), 1);
+
+    VideoEncoder encoder;
+    std::string error;
+    const bool started = encoder.start("out.mp4", 4, 2, 10, 0, "", &error);
+    setenv("PATH", savedPath.c_str(), 1);
+    ASSERT_TRUE(started) << error;
+    EXPECT_TRUE(encoder.writeFrame(std::vector<uint8_t>(4 * 2 * 3, 7), &error)) << error;
+    ASSERT_TRUE(encoder.finish(&error)) << error;
+    int niceness = -100;
+    std::ifstream(noted) >> niceness;
+    EXPECT_GT(niceness, getpriority(PRIO_PROCESS, 0));
 }
