@@ -181,10 +181,13 @@ ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, i
       viewHeight(vh), smallViewWidth(svw), smallViewHeight(svh) {
     slotCount = count > kMaxSlots ? kMaxSlots : count;
     if (slotCount < 0) slotCount = 0;
+    fused_ = glCaps.useFramebufferObject && slotCount > 0;
+    // The fused blur keeps no picture per slot (its passes share two targets), so the slots'
+    // blur textures are only made for the classic one: at 1920 x 1080 they take 55 MiB.
     createSlotTextures(grabTextures, slotCount, grabWidth, grabHeight);
-    createSlotTextures(blurTextures, slotCount, grabWidth, grabHeight);
+    if (!fused_) createSlotTextures(blurTextures, slotCount, grabWidth, grabHeight);
     createSlotTextures(smallGrabTextures, slotCount, smallGrabWidth, smallGrabHeight);
-    createSlotTextures(smallBlurTextures, slotCount, smallGrabWidth, smallGrabHeight);
+    if (!fused_) createSlotTextures(smallBlurTextures, slotCount, smallGrabWidth, smallGrabHeight);
     copyNames(grabTextures, grabTexturesCopy, slotCount);
     copyNames(blurTextures, blurTexturesCopy, slotCount);
     copyNames(smallGrabTextures, smallGrabTexturesCopy, slotCount);
@@ -198,7 +201,6 @@ ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, i
     pixelV = 1.0f / static_cast<float>(viewHeight);
     smallPixelU = 1.0f / static_cast<float>(smallViewWidth);
     smallPixelV = 1.0f / static_cast<float>(smallViewHeight);
-    fused_ = glCaps.useFramebufferObject && slotCount > 0;
     if (fused_) createTargets();
 }
 
@@ -218,15 +220,13 @@ void ScreenEffects::createTargets() {
                                     grabTextures[i], slotTargets_[0].depthTexture()) ||
             !smallSlotTargets_[i].create(smallGrabWidth, smallGrabHeight, colourAndDepth, &error,
                                          smallGrabTextures[i],
-                                         smallSlotTargets_[0].depthTexture()) ||
-            !blurTargets_[i].create(grabWidth, grabHeight, RenderTarget::Colour, &error,
-                                    blurTextures[i]) ||
-            !smallBlurTargets_[i].create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour,
-                                         &error, smallBlurTextures[i]))
+                                         smallSlotTargets_[0].depthTexture()))
             fusedPathFailed(error);
     }
-    if (!spareBlur_.create(grabWidth, grabHeight, RenderTarget::Colour, &error) ||
-        !smallSpareBlur_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
+    if (!blurA_.create(grabWidth, grabHeight, RenderTarget::Colour, &error) ||
+        !blurB_.create(grabWidth, grabHeight, RenderTarget::Colour, &error) ||
+        !smallBlurA_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
+        !smallBlurB_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
         !canvas_.create(grabWidth, grabHeight, colourAndDepth, &error, 0,
                         slotTargets_[0].depthTexture()) ||
         !blurShader_.buildFromFiles("screen_quad.vert.glsl", "blur4.frag.glsl", &error) ||
@@ -234,7 +234,7 @@ void ScreenEffects::createTargets() {
                                        &error))
         fusedPathFailed(error);
     // Sampled as the slots are.
-    for (RenderTarget* target : {&spareBlur_, &smallSpareBlur_, &canvas_}) {
+    for (RenderTarget* target : {&blurA_, &blurB_, &smallBlurA_, &smallBlurB_, &canvas_}) {
         glBindTexture(GL_TEXTURE_2D, target->colourTexture());
         setClampLinear();
     }
@@ -675,9 +675,8 @@ void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, floa
     blurShader_.set("sumOnce", keepTextureState ? 1.0f : 0.0f);
 
     const bool small = useSmallTextures != 0;
-    // Passes before the last go back and forth between the slot's blur target and the spare.
-    RenderTarget* pingPong[2] = {small ? &smallBlurTargets_[slot] : &blurTargets_[slot],
-                                 small ? &smallSpareBlur_ : &spareBlur_};
+    // Passes before the last go back and forth between the two blur targets of the size.
+    RenderTarget* pingPong[2] = {small ? &smallBlurA_ : &blurA_, small ? &smallBlurB_ : &blurB_};
     GLuint source = slotTexture(slot);
     for (int i = 1; i <= passes; ++i) {
         const float dx = p * spreadX * static_cast<float>(i) / static_cast<float>(passes);

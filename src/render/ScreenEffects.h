@@ -168,10 +168,9 @@ private:
     bool fused_ = false;
     RenderTarget slotTargets_[kMaxSlots];
     RenderTarget smallSlotTargets_[kMaxSlots];
-    RenderTarget blurTargets_[kMaxSlots];
-    RenderTarget smallBlurTargets_[kMaxSlots];
-    // The other half of a blur's ping-pong, and the scratch target of drawIntoCanvas.
-    RenderTarget spareBlur_, smallSpareBlur_, canvas_;
+    // A blur's passes go back and forth between two targets of its size, whatever its slot:
+    // they hold a picture only while one blur runs. Then the scratch target of drawIntoCanvas.
+    RenderTarget blurA_, blurB_, smallBlurA_, smallBlurB_, canvas_;
     GLuint frame_ = 0;  // the framebuffer bindFrame binds
     Shader blurShader_;
     Shader upscaleShader_;
