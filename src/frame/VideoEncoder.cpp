@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,10 +80,9 @@ bool VideoEncoder::start(const std::string& outFile, int width, int height, int 
         setpgid(0, 0);
         // The encoder runs at the lowest priority: it then takes the processor time the
         // rendering leaves between its stages (each waits for the rasterizer threads) instead
-        // of stretching every stage by half. It keeps up through the frames it buffers, and
-        // where it falls behind our writes wait for it. A refusal only costs speed.
-        if (nice(19) == -1) {
-        }
+        // of stretching them. It keeps up through the frames it buffers, and where it falls
+        // behind our writes wait for it. A refusal only costs speed.
+        setpriority(PRIO_PROCESS, 0, 19);
         dup2(fds[0], 0);
         close(fds[0]);
         close(fds[1]);
