@@ -217,21 +217,17 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
     for (const auto& o : objects) anyChanged = anyChanged || o->changed;
     const bool keepMaps = !skipObjects && drawnShadowMaps.current && source == drawnShadowMaps &&
                           !anyChanged && !glIsEnabled(GL_ALPHA_TEST);
-    if (fused && !skipObjects && fusedShadowMaps(keepMaps)) {
-        drawnShadowMaps = source;
-        glDepthFunc(GL_LESS);
-        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-        return;
-    }
     // Each map is drawn (and copied) from a cleared depth buffer, and the buffer is left
     // cleared after it. Clearing a buffer nothing has been drawn into since its last clear
     // changes nothing, so only the clears that follow drawing, or come first, are made: a clear
     // costs about as much as a small pass.
     const bool drawMaps = !skipObjects && !keepMaps;
     bool depthCleared = false;
-    // The maps are drawn in a corner of the window and copied from there. Where a scene draws
-    // into a render target (the fused path falling back to these passes) that target may be
-    // smaller than a map, so the maps go through the window all the same.
+    // The maps are drawn in a corner of the window and copied from there, on both paths. A
+    // render target would spare the copies, but Mesa rasterizes the window upside down and
+    // rounds depths a last bit differently there, and the masks compare surfaces with their
+    // own maps at almost equal depths: such a bit turns whole patches of a mask over (Verdanth
+    // at 100 s). A target may also be smaller than a map.
     const GLuint target = RenderTarget::boundFramebuffer();
     if (target != 0) glBindFramebuffer(GL_FRAMEBUFFER, 0);
     for (SceneObject* light : lights) {

@@ -109,14 +109,12 @@ private:
 
     // Fused path (ObjectRendererFused.cpp).
     bool fusedFrameFits(bool skipObjects, bool haloSource) const;
-    // The maps drawn straight into their textures; false (nothing drawn) where a target could
-    // not be made, for the classic maps to take over.
-    bool fusedShadowMaps(bool keepMaps);
     void fusedDirectFrame(Camera* camera, bool small);
     void fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks);
-    // Both lamps' masks in one pass at the current viewport and one blur, in targets of their
-    // own of the size of the slots they stand in for (small or not); returns the texture of
-    // the blurred masks. fusedMasksFit makes the targets, false where the driver refuses them.
+    // Both lamps' masks in one pass at the current viewport, drawn in the window's corner and
+    // copied, and one blur in targets of their own of the size of the slots they stand in for
+    // (small or not); returns the texture of the blurred masks. fusedMasksFit makes the
+    // targets, false where the driver refuses them.
     bool fusedMasksFit(const ScreenEffects& fx, bool small) const;
     GLuint fusedMasks(const ScreenEffects& fx);
     // One geometry pass of every object through the lit program: the halo source (masks

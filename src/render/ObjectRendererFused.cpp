@@ -64,10 +64,11 @@ struct LitProgram {
     GLint reflectionTurn = -1, darkness = -1;
 };
 
-// The masks' own targets: the geometry pass draws into raw (with its depth), the blur's passes
-// go back and forth between the other two.
+// The masks' own textures: the geometry pass is copied into raw, the blur's passes go back and
+// forth between the two targets.
 struct MaskTargets {
-    RenderTarget raw, ping, pong;
+    GLuint raw = 0;
+    RenderTarget ping, pong;
     int width = 0, height = 0;
     bool usable = false;
 };
@@ -239,9 +240,11 @@ bool maskTargetsOfSize(int width, int height) {
     if (t.width == width && t.height == height) return t.usable;
     t.width = width;
     t.height = height;
+    if (t.raw == 0) glGenTextures(1, &t.raw);
+    glBindTexture(GL_TEXTURE_2D, t.raw);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     std::string error;
-    t.usable = t.raw.create(width, height, RenderTarget::Colour | RenderTarget::Depth, &error) &&
-               t.ping.create(width, height, RenderTarget::Colour, &error) &&
+    t.usable = t.ping.create(width, height, RenderTarget::Colour, &error) &&
                t.pong.create(width, height, RenderTarget::Colour, &error);
     if (!t.usable) reportClassic(error);
     return t.usable;
@@ -273,7 +276,7 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
     glDisable(GL_BLEND);
     glActiveTexture(GL_TEXTURE0);
     RenderTarget* into[2] = {&t.ping, &t.pong};
-    GLuint source = t.raw.colourTexture();
+    GLuint source = t.raw;
     for (int i = 1; i <= kMaskBlurPasses; ++i) {
         const float d = progress * spread * static_cast<float>(i) / kMaskBlurPasses;
         float offsets[8];
@@ -334,39 +337,6 @@ void ObjectRenderer::bindLampProjections(bool withShadowMaps) const {
     glActiveTexture(GL_TEXTURE0);
 }
 
-bool ObjectRenderer::fusedShadowMaps(bool keepMaps) {
-    if (keepMaps) {
-        // Still current; only the light poses are set up again, as the classic pass does.
-        for (SceneObject* light : lights) {
-            int counter = 0;
-            if (light->hasShadowMap()) light->setupLight(counter);
-        }
-        return true;
-    }
-    // Depth alone: no lighting, texturing or colour to work out for the casters.
-    glDisable(GL_LIGHTING);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    selectTextureUnit(0);
-    glDisable(GL_TEXTURE_2D);
-    bool drawn = true;
-    for (SceneObject* light : lights) {
-        if (!light->hasShadowMap()) continue;
-        int counter = 0;
-        light->setupLight(counter);
-        if (!light->beginShadowMapTarget()) {
-            drawn = false;
-            break;
-        }
-        for (auto& o : objects)
-            if (o->surface().castsShadow) o->drawPositions();
-        light->endShadowMapTarget();
-    }
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    return drawn;
-}
-
 void ObjectRenderer::fusedDirectFrame(Camera* camera, bool small) {
     applyCamera(camera, small);
     shadowMapPass(false);
@@ -387,7 +357,10 @@ GLuint ObjectRenderer::fusedMasks(const ScreenEffects& fx) {
     const GLuint frame = RenderTarget::boundFramebuffer();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    t.raw.bind(viewport[2], viewport[3]);
+    // Drawn in the window's corner and copied, as the classic masks are: each compares its
+    // surfaces with their own shadow maps at almost equal depths, where the last bit a render
+    // target rounds differently from Mesa's (upside-down) window turns whole patches over.
+    RenderTarget::bindWindow(viewport[2], viewport[3]);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
@@ -402,6 +375,9 @@ GLuint ObjectRenderer::fusedMasks(const ScreenEffects& fx) {
     programs.masks.set("lampCount", static_cast<int>(lights.size()));
     for (auto& o : objects) o->drawPositions();
     Shader::useNone();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, t.raw);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, viewport[2], viewport[3]);
 
     const GLuint masks = blurMasks(fx, viewport[2], viewport[3]);
     glBindFramebuffer(GL_FRAMEBUFFER, frame);

@@ -4,11 +4,9 @@
 // texture projection, and the drawing of the mesh in the renderer's pass types.
 #include <GL/glew.h>
 
-#include <memory>
 #include <vector>
 
 #include "render/Mesh.h"
-#include "render/RenderTarget.h"
 #include "render/VectorMath.h"
 
 class Camera;
@@ -180,11 +178,6 @@ public:
     // with the direction from the lamp to the object, as the camera sees it (upper-left 3 x 3,
     // column-major).
     void thirdUnitTurn(const Vec3& lampPosition, float* matrix3) const;
-    // The shadow map drawn straight into its texture through a framebuffer object instead of
-    // the frame buffer's corner and a copy: false (nothing bound) where the driver refuses the
-    // target. end gives the framebuffer bound before back.
-    bool beginShadowMapTarget();
-    void endShadowMapTarget();
 
     Surface surfaces[kSurfaceSlots];
     int currentSurface = 0;
@@ -221,11 +214,6 @@ public:
     float lightView[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 private:
-    // The fused path's target around shadowTexture, made on its first use.
-    std::unique_ptr<RenderTarget> shadowTarget;
-    bool shadowTargetTried = false;
-    GLuint framebufferBeforeMap = 0;
-    GLint viewportBeforeMap[4] = {0, 0, 0, 0};
     // Shared scratch: valid until the next call on any object.
     // With clipMatrix (projection x modelview), faces wholly outside the view volume are left
     // out: they could not put a fragment on the screen.
