@@ -227,12 +227,13 @@ int Engine::renderFrame() {
     return 1;
 }
 
-// Every active scene drawn into the frame buffer and copied into its slot.
+// Every active scene drawn into the frame buffer and copied into its slot. (Fused: drawn into
+// its slot's target, where it needs no copy, or in the window where the scene asks for it.)
 void Engine::drawScenes(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
     const int n = static_cast<int>(plan.scenes.size());
     for (int i = 0; i < n; ++i) {
         fx.useSmallTextures = 0;
-        fx.drawInto(i);
+        fx.drawInto(plan.scenes[i]->drawnInWindow() ? -1 : i);
         clearColourAndDepth();
         stagetimer::setScene(plan.scenes[i]->name);
         plan.scenes[i]->render(currentTimeMs, frameDeltaMs);
