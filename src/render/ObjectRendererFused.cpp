@@ -497,8 +497,11 @@ void ObjectRenderer::fusedCompositedFrame(Camera* camera, ScreenEffects& fx, boo
     }
     fusedLitPass(&inputs);
 
-    // What the classic composition leaves.
+    // What the classic composition leaves: the drawing after a scene inherits it, text glyphs
+    // (which set no culling of their own) among them.
     glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     camera->restore();

@@ -151,6 +151,7 @@ protected:
         stagetimer::setScene(stageScene);
         scenekit::drawPictureWithHalo(r, camera.get(), effects.get(), 0.5f, 3, 0.0f);
         stagetimer::enable(false);
+        left = gltest::leftState();
         return readArea(kSize, kSize);
     }
 
@@ -158,6 +159,7 @@ protected:
     std::unique_ptr<Camera> camera;
     ObjectRenderer r;
     int box = -1, lampA = -1, lampB = -1;
+    std::vector<float> left;
 };
 
 }  // namespace
@@ -172,7 +174,9 @@ TEST_F(FusedObjectsGl, HaloSourceMatchesTheClassicPasses) {
 
 TEST_F(FusedObjectsGl, CompositedFrameMatchesTheClassicPasses) {
     const std::vector<unsigned char> classic = frame(false, "classic frame");
+    const std::vector<float> classicLeft = left;
     const std::vector<unsigned char> fused = frame(true, "fused frame");
+    EXPECT_EQ(left, classicLeft) << "the state the fused frame leaves for the next drawing";
     // The fused frame did take the fused passes: its lit picture is one stage.
     EXPECT_TRUE(ranStage("fused frame", "lit picture"));
     EXPECT_FALSE(ranStage("fused frame", "ambient"));

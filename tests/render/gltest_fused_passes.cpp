@@ -109,12 +109,15 @@ TEST_F(FusedPassesTest, BlurMatchesTheBlendedPasses) {
         SCOPED_TRACE(i);
         const BlurCall call = calls[i];
         Picture pictures[2];
+        std::vector<float> left[2];
         for (int fused = 0; fused < 2; ++fused) {
             Bank bank(fused == 1, i == 2);
             call(*bank.fx);
+            left[fused] = gltest::leftState();
             pictures[fused] = readPicture(kSize, kSize);
         }
         expectWithinTolerance(pictures[0], pictures[1]);
+        EXPECT_EQ(left[1], left[0]) << "the state the fused blur leaves for the next drawing";
 
     }
 }

@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace gltest {
 
@@ -17,5 +18,11 @@ struct Rgba {
 
 // Reads one pixel of the back buffer (origin bottom left).
 Rgba readPixel(int x, int y);
+
+// What the drawing after an operation inherits from it and may not set itself (text glyphs, for
+// one, set no culling of their own): switches, blending, the current colour, depth and texture
+// unit 0's mode, and which texture targets the next units leave on. Two ways of drawing the same
+// thing should leave the same.
+std::vector<float> leftState();
 
 }  // namespace gltest
