@@ -268,6 +268,7 @@ void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
     if (!fused_ || !validSlot(slot)) return;
     frame_ = 0;
     RenderTarget::bindWindow(windowWidth, windowHeight);
+    glDisable(GL_LIGHTING);
     pushIdentity();
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
@@ -286,6 +287,10 @@ void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
     Shader::useNone();
     setFilter(GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    // What the classic layer and stretch leave: the next frame's first scene starts from it.
+    applyBlend(Blend::Alpha);
+    glDisable(GL_BLEND);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     popIdentity();
 }
 

@@ -157,7 +157,7 @@ public:
 // Two scenes in their slots, a fade-on of one over the other, a blur effect, one scene alone
 // (its slot stretched straight to the window) and the upscale to a window that is not the
 // render size.
-Picture dispatchedFrame(PathRequest path, int timeMs) {
+Picture dispatchedFrame(PathRequest path, int timeMs, std::vector<float>* left) {
     requestRenderPath(path);
     class TwoScenes : public Engine {
     public:
@@ -181,6 +181,7 @@ Picture dispatchedFrame(PathRequest path, int timeMs) {
     engine.start();
     engine.setFixedTime(timeMs);
     engine.renderFrame();
+    *left = gltest::leftState();
     return readPicture(320, 240);
 }
 
@@ -190,9 +191,13 @@ Picture dispatchedFrame(PathRequest path, int timeMs) {
 // the finished frame's texture give the window the classic frame.
 TEST_F(FusedPassesTest, DispatchedFramesMatchTheCopiedOnes) {
     for (int t : {500, 1500, 2200}) {
-        const Picture classic = dispatchedFrame(PathRequest::Classic, t);
-        const Picture fused = dispatchedFrame(PathRequest::Auto, t);
+        SCOPED_TRACE(t);
+        std::vector<float> left[2];
+        const Picture classic = dispatchedFrame(PathRequest::Classic, t, &left[0]);
+        const Picture fused = dispatchedFrame(PathRequest::Auto, t, &left[1]);
         expectWithinTolerance(classic, fused);
+        // The next frame's first scene starts from what this one leaves.
+        EXPECT_EQ(left[1], left[0]);
     }
     probeGlCaps();
 }
