@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +78,9 @@ inline void loadStandInTextures(TextureManager* textures) {
     const std::vector<std::string> faces = {black, black, black, black, bill, black};
     textures->load(bill, "cubemap.bill", nullptr, nullptr, true, faces);
     textures->load(bill, "cubemap.billred", nullptr, nullptr, true, faces);
+    // Loading reads the files at once: nothing is left behind in /tmp.
+    std::error_code ignored;
+    std::filesystem::remove_all(d, ignored);
 }
 
 // Without the stand-ins every texture a scene looks up is 0 (untextured).
