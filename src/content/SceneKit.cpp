@@ -131,13 +131,9 @@ void drawPictureWithHalo(ObjectRenderer& renderer, Camera* camera, ScreenEffects
     const bool halo = haloSlotsFree(effects);
 
     stagetimer::mark("animation");
-    // The halo source: surface slot 1, drawn directly at quarter size. On the fused path too it
-    // is drawn in the window's corner and copied into its slot by the blur's grab: its lamps
-    // are held back by depth comparisons with their shadow maps, and a render target rounds
-    // those a last bit differently from Mesa's (upside-down) window, which turns whole patches
-    // of the glow over where a surface meets its own shadow.
-    if (halo && effects->fused())
-        RenderTarget::bindWindow(effects->smallViewWidth, effects->smallViewHeight);
+    // The halo source: surface slot 1, drawn directly at quarter size; on the fused path
+    // straight into the small slot the blur reads it from.
+    if (halo) drawIntoSmallSlot(*effects, effects->workSlotBase + 1);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);

@@ -84,8 +84,6 @@ public:
     ObjectScene(Engine* engine, const std::string& title, const std::string& cameraName);
 
     void render(int timeMs, int frameDeltaMs) final;
-    // Its shadows and halo hang on depth comparisons at almost equal depths.
-    bool drawnInWindow() const override { return true; }
     // Advances localTime by frameDeltaMs and moves the objects, camera and lights to the new
     // running time (timeMs: the frame's demo time); returns the frame's halo.
     virtual Halo animate(int timeMs, int frameDeltaMs) = 0;

@@ -228,12 +228,12 @@ int Engine::renderFrame() {
 }
 
 // Every active scene drawn into the frame buffer and copied into its slot. (Fused: drawn into
-// its slot's target, where it needs no copy, or in the window where the scene asks for it.)
+// its slot's target, where it needs no copy.)
 void Engine::drawScenes(const FramePlan& plan, ScreenEffects& fx, bool layerInPlace) {
     const int n = static_cast<int>(plan.scenes.size());
     for (int i = 0; i < n; ++i) {
         fx.useSmallTextures = 0;
-        fx.drawInto(plan.scenes[i]->drawnInWindow() ? -1 : i);
+        fx.drawInto(i);
         clearColourAndDepth();
         stagetimer::setScene(plan.scenes[i]->name);
         plan.scenes[i]->render(currentTimeMs, frameDeltaMs);

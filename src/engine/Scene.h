@@ -15,15 +15,6 @@ public:
     // negative or large after a seek.
     virtual void render(int timeMs, int frameDeltaMs) = 0;
 
-    // Whether the scene is drawn in the window and copied into its slot on the fused path as
-    // well, instead of straight into its slot's render target. Mesa draws the window upside
-    // down in memory and a render target the right way up, and their rasterizers round the
-    // last bit of interpolated depths and texture coordinates differently. For most pictures
-    // that is invisible; a lit 3D scene compares its surfaces with their own shadow maps at
-    // almost equal depths, where that bit turns whole patches of shadow over, and its blurs
-    // and brightening effects make the rest of the differences visible.
-    virtual bool drawnInWindow() const { return false; }
-
     std::string name;
     // Running time of scenes that animate on their own time base: they add the frame delta
     // at the start of each render.

@@ -1,5 +1,7 @@
 #include "frame/Window.h"
 
+#include "render/RenderTarget.h"
+
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <SDL/SDL.h>
@@ -105,6 +107,11 @@ int createWindow(const std::string& caption, int windowWidth, int windowHeight, 
     }
     SDL_ShowCursor(SDL_DISABLE);
     SDL_WM_SetCaption(caption.c_str(), nullptr);
+    // Render targets are drawn as the window is: its rows, its depth precision.
+    RenderTarget::setWindowRows(windowHeight);
+    GLint depthBits = 24;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    RenderTarget::setDepthBits(depthBits);
     applyDefaultGlState(windowWidth, windowHeight);
     return kWindowOk;
 }

@@ -223,13 +223,20 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
     // costs about as much as a small pass.
     const bool drawMaps = !skipObjects && !keepMaps;
     bool depthCleared = false;
-    // The maps are drawn in a corner of the window and copied from there, on both paths. A
-    // render target would spare the copies, but Mesa rasterizes the window upside down and
-    // rounds depths a last bit differently there, and the masks compare surfaces with their
-    // own maps at almost equal depths: such a bit turns whole patches of a mask over (Verdanth
-    // at 100 s). A target may also be smaller than a map.
+    // The maps are drawn in a corner of the window, or on the fused path of a target drawn like
+    // it, and copied from there into the maps' 24-bit textures: the masks compare surfaces with
+    // their own maps at almost equal depths, where a last bit of depth turns whole patches of a
+    // mask over (Verdanth at 100 s), and only that way do the maps hold to the bit what the
+    // classic ones hold (drawn straight into a 24-bit target, a depth rounds differently from
+    // the window's 32 bits copied into 24). The frame being drawn may be smaller than a map.
     const GLuint target = RenderTarget::boundFramebuffer();
-    if (target != 0) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    int mapSize = 0;
+    for (const SceneObject* light : lights)
+        if (light->hasShadowMap() && light->shadowMapSize > mapSize) mapSize = light->shadowMapSize;
+    const bool onCanvas = mapCanvas != nullptr && mapCanvas->width() >= mapSize &&
+                          mapCanvas->height() >= mapSize;
+    const GLuint mapFrame = onCanvas ? mapCanvas->framebuffer() : 0;
+    if (target != mapFrame) glBindFramebuffer(GL_FRAMEBUFFER, mapFrame);
     for (SceneObject* light : lights) {
         if (!light->hasShadowMap()) continue;
         setupAsOnlyLight(*light);
@@ -243,7 +250,7 @@ void ObjectRenderer::shadowMapPass(bool skipObjects) {
         light->endShadowMapRender(!keepMaps, !depthCleared);
         depthCleared = true;
     }
-    if (target != 0) glBindFramebuffer(GL_FRAMEBUFFER, target);
+    if (target != mapFrame) glBindFramebuffer(GL_FRAMEBUFFER, target);
     if (!skipObjects) drawnShadowMaps = source;
     glDepthFunc(GL_LESS);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
@@ -421,6 +428,7 @@ void ObjectRenderer::draw(Camera* camera, bool skipObjects, bool updateTransform
                           int surfaceIndex, bool composited, ScreenEffects* effects,
                           bool smallShadowPass, bool smallLitPass, bool smallAmbientPass) {
     if (!camera) return;
+    mapCanvas = effects != nullptr ? effects->mapCanvas() : nullptr;
     if (updateTransformsFlag) updateTransforms(camera, skipObjects);
     if (!skipObjects)
         for (auto& o : objects) o->currentSurface = surfaceIndex;

@@ -11,6 +11,7 @@
 #include "render/SceneObject.h"
 
 class Camera;
+class RenderTarget;
 class ScreenEffects;
 
 class ObjectRenderer {
@@ -111,10 +112,10 @@ private:
     bool fusedFrameFits(bool skipObjects, bool haloSource) const;
     void fusedDirectFrame(Camera* camera, bool small);
     void fusedCompositedFrame(Camera* camera, ScreenEffects& fx, bool smallMasks);
-    // Both lamps' masks in one pass at the current viewport, drawn in the window's corner and
-    // copied, and one blur in targets of their own of the size of the slots they stand in for
-    // (small or not); returns the texture of the blurred masks. fusedMasksFit makes the
-    // targets, false where the driver refuses them.
+    // Both lamps' masks in one pass at the current viewport and one blur, in targets of their
+    // own (drawn like the window) of the size of the slots they stand in for (small or not);
+    // returns the texture of the blurred masks. fusedMasksFit makes the targets, false where
+    // the driver refuses them.
     bool fusedMasksFit(const ScreenEffects& fx, bool small) const;
     GLuint fusedMasks(const ScreenEffects& fx);
     // One geometry pass of every object through the lit program: the halo source (masks
@@ -122,7 +123,9 @@ private:
     struct ComposedInputs {
         GLuint masks = 0;
         GLuint halo = 0;
-        float scaleU = 1.0f, scaleV = 1.0f;  // window position to slot coordinates
+        // Window position to each texture's coordinates: at + position x scale.
+        float maskAt[2] = {0.0f, 0.0f}, maskScale[2] = {1.0f, 1.0f};
+        float haloAt[2] = {0.0f, 0.0f}, haloScale[2] = {1.0f, 1.0f};
     };
     void fusedLitPass(const ComposedInputs* composed);
     // Lamp k's projection of its textures as eye planes on unit 5 + k, where the programs read
@@ -132,4 +135,7 @@ private:
     ShadowMapSource drawnShadowMaps;
     // The small slot the composition adds over the picture, or none.
     int composedHaloSlot = -1;
+    // Where the shadow maps are drawn on the fused path (see ScreenEffects::mapCanvas); null:
+    // in the window. Set by draw from its effects.
+    const RenderTarget* mapCanvas = nullptr;
 };

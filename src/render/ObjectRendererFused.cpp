@@ -64,11 +64,10 @@ struct LitProgram {
     GLint reflectionTurn = -1, darkness = -1;
 };
 
-// The masks' own textures: the geometry pass is copied into raw, the blur's passes go back and
-// forth between the two targets.
+// The masks' own targets, drawn like the window: the geometry pass draws into raw (with its
+// depth), the blur's passes go back and forth between the other two.
 struct MaskTargets {
-    GLuint raw = 0;
-    RenderTarget ping, pong;
+    RenderTarget raw, ping, pong;
     int width = 0, height = 0;
     bool usable = false;
 };
@@ -240,12 +239,11 @@ bool maskTargetsOfSize(int width, int height) {
     if (t.width == width && t.height == height) return t.usable;
     t.width = width;
     t.height = height;
-    if (t.raw == 0) glGenTextures(1, &t.raw);
-    glBindTexture(GL_TEXTURE_2D, t.raw);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     std::string error;
-    t.usable = t.ping.create(width, height, RenderTarget::Colour, &error) &&
-               t.pong.create(width, height, RenderTarget::Colour, &error);
+    const unsigned colour = RenderTarget::Colour | RenderTarget::LikeWindow;
+    t.usable = t.raw.create(width, height, colour | RenderTarget::Depth, &error) &&
+               t.ping.create(width, height, colour, &error) &&
+               t.pong.create(width, height, colour, &error);
     if (!t.usable) reportClassic(error);
     return t.usable;
 }
@@ -270,13 +268,15 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
     const float clamped = tap > 1.0f ? 1.0f : tap;
     programs.maskBlur.use();
     programs.maskBlur.set("tapAlpha", std::floor(clamped * 255.0f + 0.5f) / 255.0f);
+    programs.maskBlur.set("rowAt", t.raw.textureV(0.0f),
+                          t.raw.textureV(1.0f) - t.raw.textureV(0.0f));
     pushIdentity();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);
     glActiveTexture(GL_TEXTURE0);
     RenderTarget* into[2] = {&t.ping, &t.pong};
-    GLuint source = t.raw;
+    GLuint source = t.raw.colourTexture();
     for (int i = 1; i <= kMaskBlurPasses; ++i) {
         const float d = progress * spread * static_cast<float>(i) / kMaskBlurPasses;
         float offsets[8];
@@ -300,6 +300,7 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
         glTexCoord2f(0.0f, fx.vMax);
         glVertex3f(-1.0f, 1.0f, -1.0f);
         glEnd();
+        target.clearRowAbove();
         source = target.colourTexture();
     }
     Shader::useNone();
@@ -357,10 +358,10 @@ GLuint ObjectRenderer::fusedMasks(const ScreenEffects& fx) {
     const GLuint frame = RenderTarget::boundFramebuffer();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    // Drawn in the window's corner and copied, as the classic masks are: each compares its
-    // surfaces with their own shadow maps at almost equal depths, where the last bit a render
-    // target rounds differently from Mesa's (upside-down) window turns whole patches over.
-    RenderTarget::bindWindow(viewport[2], viewport[3]);
+    // Drawn like the window, where the classic masks are drawn: each compares its surfaces
+    // with their own shadow maps at almost equal depths, where a last bit of rounding turns
+    // whole patches over.
+    t.raw.bind(viewport[2], viewport[3]);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
@@ -376,8 +377,7 @@ GLuint ObjectRenderer::fusedMasks(const ScreenEffects& fx) {
     for (auto& o : objects) o->drawPositions();
     Shader::useNone();
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, t.raw);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, viewport[2], viewport[3]);
+    t.raw.clearRowAbove();
 
     const GLuint masks = blurMasks(fx, viewport[2], viewport[3]);
     glBindFramebuffer(GL_FRAMEBUFFER, frame);
@@ -421,8 +421,10 @@ void ObjectRenderer::fusedLitPass(const ComposedInputs* composed) {
             current = program;
             program->shader.use();
             if (composed) {
-                program->shader.set("maskScale", composed->scaleU, composed->scaleV);
-                program->shader.set("haloScale", composed->scaleU, composed->scaleV);
+                program->shader.set("maskAt", composed->maskAt[0], composed->maskAt[1]);
+                program->shader.set("maskScale", composed->maskScale[0], composed->maskScale[1]);
+                program->shader.set("haloAt", composed->haloAt[0], composed->haloAt[1]);
+                program->shader.set("haloScale", composed->haloScale[0], composed->haloScale[1]);
                 program->shader.set("haloOn", composed->halo != 0 ? 1.0f : 0.0f);
             }
         }
@@ -480,8 +482,16 @@ void ObjectRenderer::fusedCompositedFrame(Camera* camera, ScreenEffects& fx, boo
     inputs.masks = masks;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    inputs.scaleU = fx.uMax / static_cast<float>(viewport[2] > 0 ? viewport[2] : 1);
-    inputs.scaleV = fx.vMax / static_cast<float>(viewport[3] > 0 ? viewport[3] : 1);
+    const float scaleU = fx.uMax / static_cast<float>(viewport[2] > 0 ? viewport[2] : 1);
+    const float scaleV = fx.vMax / static_cast<float>(viewport[3] > 0 ? viewport[3] : 1);
+    // The masks' and the halo's textures may keep their rows upside down.
+    const RenderTarget& maskTarget = objectPrograms().maskTargets.raw;
+    inputs.maskAt[1] = maskTarget.textureV(0.0f);
+    inputs.maskScale[0] = scaleU;
+    inputs.maskScale[1] = scaleV * (maskTarget.textureV(1.0f) - maskTarget.textureV(0.0f));
+    inputs.haloAt[1] = fx.slotV(true, 0.0f);
+    inputs.haloScale[0] = scaleU;
+    inputs.haloScale[1] = scaleV * (fx.slotV(true, 1.0f) - fx.slotV(true, 0.0f));
     // Where no surface lies the picture is the halo alone: it is put down first, and every
     // surface's fragment replaces it with the whole sum, halo included.
     glDisable(GL_DEPTH_TEST);

@@ -3,6 +3,7 @@
 namespace {
 
 GLint depthFormat = GL_DEPTH_COMPONENT24;
+int windowRows = 0;
 
 GLuint makeTexture(GLint internalFormat, GLenum format, GLenum type, int width, int height) {
     GLuint name = 0;
@@ -35,6 +36,12 @@ void RenderTarget::setDepthBits(int bits) {
                                : GL_DEPTH_COMPONENT24;
 }
 
+void RenderTarget::setWindowRows(int rows) { windowRows = rows; }
+
+int RenderTarget::rowsLikeWindow(int height) {
+    return GLEW_MESA_framebuffer_flip_y && windowRows >= height ? windowRows : height;
+}
+
 bool RenderTarget::create(int width, int height, unsigned attachments, std::string* error,
                           GLuint sharedColour, GLuint sharedDepth) {
     destroy();
@@ -44,13 +51,15 @@ bool RenderTarget::create(int width, int height, unsigned attachments, std::stri
     }
     width_ = width;
     height_ = height;
+    flipped_ = (attachments & LikeWindow) && GLEW_MESA_framebuffer_flip_y && windowRows >= height;
+    rows_ = flipped_ ? windowRows : height;
     GLint previous = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     if (attachments & Colour) {
         ownsColour_ = sharedColour == 0;
-        colour_ = ownsColour_ ? makeTexture(GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, width, height)
+        colour_ = ownsColour_ ? makeTexture(GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, width, rows_)
                               : sharedColour;
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
     } else {
@@ -61,10 +70,11 @@ bool RenderTarget::create(int width, int height, unsigned attachments, std::stri
     if (attachments & Depth) {
         ownsDepth_ = sharedDepth == 0;
         depth_ = ownsDepth_ ? makeTexture(depthFormat, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT,
-                                          width, height)
+                                          width, rows_)
                             : sharedDepth;
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depth_, 0);
     }
+    if (flipped_) glFramebufferParameteri(GL_FRAMEBUFFER, GL_FRAMEBUFFER_FLIP_Y_MESA, 1);
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
     if (status != GL_FRAMEBUFFER_COMPLETE) {
@@ -82,7 +92,19 @@ void RenderTarget::destroy() {
     if (ownsDepth_ && depth_ != 0) glDeleteTextures(1, &depth_);
     framebuffer_ = colour_ = depth_ = 0;
     ownsColour_ = ownsDepth_ = false;
-    width_ = height_ = 0;
+    width_ = height_ = rows_ = 0;
+    flipped_ = false;
+}
+
+void RenderTarget::clearRowAbove() const {
+    if (!flipped_ || rows_ <= height_) return;
+    glPushAttrib(GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, height_, width_, 1);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPopAttrib();
 }
 
 void RenderTarget::bind() const { bind(width_, height_); }

@@ -9,11 +9,21 @@
 // State: bind leaves the target's framebuffer bound and the viewport set; the window is the
 // framebuffer again only after bindWindow. Textures are created with linear filtering and
 // clamp-to-edge wrapping; whoever samples them sets what it needs.
+//
+// A target made LikeWindow is drawn as Mesa draws the window, where the driver can
+// (GL_MESA_framebuffer_flip_y) and the window is at least as tall as the picture: its textures
+// have the window's rows and are filled upside down, so a picture drawn in it (at the bottom,
+// from row 0 up, as in the window's corner) is rasterized to the last bit as in the window. A
+// target of another height, or the right way up, rounds interpolated depths and coordinates a
+// last bit differently, and lit surfaces that meet their own shadows at almost equal depths turn
+// whole patches over on such a bit. Reading such a texture: row y of the picture is texture
+// row rows() - 1 - y (see textureV).
 class RenderTarget {
 public:
     enum Attachment : unsigned {
         Colour = 1u,
         Depth = 2u,
+        LikeWindow = 4u,
     };
 
     RenderTarget() = default;
@@ -34,6 +44,11 @@ public:
     // when the two have the same precision (equal depths in multi-pass lighting, shadow maps
     // copied from the depth buffer).
     static void setDepthBits(int bits);
+    // The window's height, which LikeWindow targets take (0, the default: none is made so).
+    static void setWindowRows(int rows);
+    // The rows of a LikeWindow target of that height: the window's where it can be drawn like
+    // the window, else the height itself (an ordinary target).
+    static int rowsLikeWindow(int height);
     void destroy();
     bool valid() const { return framebuffer_ != 0; }
 
@@ -48,6 +63,20 @@ public:
     GLuint depthTexture() const { return depth_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    // The textures' rows, and whether they hold the picture upside down.
+    int rows() const { return rows_; }
+    bool flipped() const { return flipped_; }
+    // The texture coordinate t at which a picture coordinate v (0 at the picture's bottom, 1 at
+    // its top row's far edge, as in a texture of the picture's own height) is read.
+    float textureV(float v) const {
+        return flipped_ ? 1.0f - v * static_cast<float>(height_) / static_cast<float>(rows_) : v;
+    }
+
+    // Where the picture does not fill its upside-down texture, the row just past its top made
+    // transparent black: linear reads at the picture's top edge then mix in what a texture of
+    // the picture's own height mixes in there (GL_CLAMP's border), whatever a clear of the
+    // whole target left. Draws into this target (bound, or as the draw framebuffer).
+    void clearRowAbove() const;
 
     // The window's framebuffer again, with that viewport.
     static void bindWindow(int viewportWidth, int viewportHeight);
@@ -62,4 +91,6 @@ private:
     bool ownsDepth_ = false;
     int width_ = 0;
     int height_ = 0;
+    int rows_ = 0;
+    bool flipped_ = false;
 };

@@ -184,9 +184,12 @@ ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, i
     fused_ = glCaps.useFramebufferObject && slotCount > 0;
     // The fused blur keeps no picture per slot (its passes share two targets), so the slots'
     // blur textures are only made for the classic one: at 1920 x 1080 they take 55 MiB.
-    createSlotTextures(grabTextures, slotCount, grabWidth, grabHeight);
+    // On the fused path the slots are drawn into like the window, with its rows.
+    createSlotTextures(grabTextures, slotCount, grabWidth,
+                       fused_ ? RenderTarget::rowsLikeWindow(grabHeight) : grabHeight);
     if (!fused_) createSlotTextures(blurTextures, slotCount, grabWidth, grabHeight);
-    createSlotTextures(smallGrabTextures, slotCount, smallGrabWidth, smallGrabHeight);
+    createSlotTextures(smallGrabTextures, slotCount, smallGrabWidth,
+                       fused_ ? RenderTarget::rowsLikeWindow(smallGrabHeight) : smallGrabHeight);
     if (!fused_) createSlotTextures(smallBlurTextures, slotCount, smallGrabWidth, smallGrabHeight);
     copyNames(grabTextures, grabTexturesCopy, slotCount);
     copyNames(blurTextures, blurTexturesCopy, slotCount);
@@ -206,13 +209,10 @@ ScreenEffects::ScreenEffects(int gw, int gh, int sgw, int sgh, int vw, int vh, i
 
 void ScreenEffects::createTargets() {
     std::string error;
-    // The slots' depth as precise as the window's, so that the scenes' depth tests and the
-    // shadow maps copied from it come out as they do in the window.
-    GLint windowDepthBits = 24;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glGetIntegerv(GL_DEPTH_BITS, &windowDepthBits);
-    RenderTarget::setDepthBits(windowDepthBits);
-    const unsigned colourAndDepth = RenderTarget::Colour | RenderTarget::Depth;
+    // Every target is drawn into as the window is, so that what the fused path draws rounds
+    // as the classic path's drawing in the window does.
+    const unsigned colour = RenderTarget::Colour | RenderTarget::LikeWindow;
+    const unsigned colourAndDepth = colour | RenderTarget::Depth;
     // The slots are drawn into one at a time, so the targets of a size share one depth texture,
     // the one the first of them makes.
     for (int i = 0; i < slotCount; ++i) {
@@ -223,10 +223,10 @@ void ScreenEffects::createTargets() {
                                          smallSlotTargets_[0].depthTexture()))
             fusedPathFailed(error);
     }
-    if (!blurA_.create(grabWidth, grabHeight, RenderTarget::Colour, &error) ||
-        !blurB_.create(grabWidth, grabHeight, RenderTarget::Colour, &error) ||
-        !smallBlurA_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
-        !smallBlurB_.create(smallGrabWidth, smallGrabHeight, RenderTarget::Colour, &error) ||
+    if (!blurA_.create(grabWidth, grabHeight, colour, &error) ||
+        !blurB_.create(grabWidth, grabHeight, colour, &error) ||
+        !smallBlurA_.create(smallGrabWidth, smallGrabHeight, colour, &error) ||
+        !smallBlurB_.create(smallGrabWidth, smallGrabHeight, colour, &error) ||
         !canvas_.create(grabWidth, grabHeight, colourAndDepth, &error, 0,
                         slotTargets_[0].depthTexture()) ||
         !blurShader_.buildFromFiles("screen_quad.vert.glsl", "blur4.frag.glsl", &error) ||
@@ -283,6 +283,9 @@ void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
     upscaleShader_.use();
     upscaleShader_.set("picture", 0);
     upscaleShader_.set("size", static_cast<float>(grabWidth), static_cast<float>(grabHeight));
+    const RenderTarget& target = slotTargets_[slot];
+    upscaleShader_.set("rowAt", target.textureV(0.0f),
+                       target.textureV(1.0f) - target.textureV(0.0f));
     fullScreenQuad();
     Shader::useNone();
     setFilter(GL_LINEAR);
@@ -293,6 +296,8 @@ void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     popIdentity();
 }
+
+const RenderTarget* ScreenEffects::mapCanvas() const { return fused_ ? &canvas_ : nullptr; }
 
 RenderTarget* ScreenEffects::slotTarget(int slot, bool small) {
     if (!fused_ || !validSlot(slot)) return nullptr;
@@ -339,28 +344,43 @@ void ScreenEffects::clearForBlur(int passes) const {
 }
 
 void ScreenEffects::fullScreenQuad(float du, float dv) const {
+    quadReading(du, dv, vMax + dv);
+}
+
+void ScreenEffects::slotQuad(bool small, float du, float dv) const {
+    quadReading(du, slotV(small, dv), slotV(small, vMax + dv));
+}
+
+void ScreenEffects::quadReading(float du, float bottomV, float topV) const {
     glBegin(GL_QUADS);
-    glTexCoord2f(du, dv);
+    glTexCoord2f(du, bottomV);
     glVertex3f(-1.0f, -1.0f, -1.0f);
-    glTexCoord2f(uMax + du, dv);
+    glTexCoord2f(uMax + du, bottomV);
     glVertex3f(1.0f, -1.0f, -1.0f);
-    glTexCoord2f(uMax + du, vMax + dv);
+    glTexCoord2f(uMax + du, topV);
     glVertex3f(1.0f, 1.0f, -1.0f);
-    glTexCoord2f(du, vMax + dv);
+    glTexCoord2f(du, topV);
     glVertex3f(-1.0f, 1.0f, -1.0f);
     glEnd();
 }
 
-void ScreenEffects::fullScreenQuadOnUnits(int units, const float* du, const float* dv) const {
+float ScreenEffects::slotV(bool small, float v) const {
+    return fused_ ? (small ? smallSlotTargets_[0] : slotTargets_[0]).textureV(v) : v;
+}
+
+void ScreenEffects::fullScreenQuadOnUnits(int units, const float* du, const float* dv,
+                                          const bool* small) const {
     const float u[4] = {0.0f, uMax, uMax, 0.0f};
     const float v[4] = {0.0f, 0.0f, vMax, vMax};
     const float x[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
     const float y[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
     glBegin(GL_QUADS);
     for (int i = 0; i < 4; ++i) {
-        for (int unit = 0; unit < units; ++unit)
+        for (int unit = 0; unit < units; ++unit) {
+            const float at = dv ? v[i] + dv[unit] : v[i];
             glMultiTexCoord2fARB(GL_TEXTURE0_ARB + unit, du ? u[i] + du[unit] : u[i],
-                                 dv ? v[i] + dv[unit] : v[i]);
+                                 small ? slotV(small[unit], at) : at);
+        }
         glVertex3f(x[i], y[i], -1.0f);
     }
     glEnd();
@@ -397,9 +417,23 @@ void ScreenEffects::applyBlend(Blend blend) {
 void ScreenEffects::grab(int slot) {
     // Slots outside the bank would write past the texture arrays.
     if (!validSlot(slot)) return;
-    if (fused_ && (useSmallTextures ? smallSlotTargets_ : slotTargets_)[slot].isBound()) {
+    if (fused_) {
         if (!useSmallTextures) glEnable(GL_BLEND);
-        return;  // drawn straight into the slot
+        const RenderTarget& target = (useSmallTextures ? smallSlotTargets_ : slotTargets_)[slot];
+        if (target.isBound()) {  // drawn straight into the slot
+            target.clearRowAbove();
+            return;
+        }
+        // The slot's texture holds its picture as its target draws it (upside down where the
+        // target is drawn like the window); a blit puts it there whatever it is read from.
+        const GLuint from = RenderTarget::boundFramebuffer();
+        const int w = useSmallTextures ? smallGrabWidth : grabWidth;
+        const int h = useSmallTextures ? smallGrabHeight : grabHeight;
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.framebuffer());
+        target.clearRowAbove();
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_FRAMEBUFFER, from);
+        return;
     }
     if (useSmallTextures) {
         glBindTexture(GL_TEXTURE_2D, smallGrabTextures[slot]);
@@ -431,7 +465,7 @@ void ScreenEffects::drawGrab(int slot, Blend blend) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     const bool oneToOne = texelPerPixel(useSmallTextures != 0);
     if (oneToOne) setFilter(GL_NEAREST);
-    fullScreenQuad();
+    slotQuad(useSmallTextures != 0);
     if (oneToOne) setFilter(GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
     popIdentity();
@@ -477,7 +511,7 @@ void ScreenEffects::fadeGrab(int slot, float alpha, FadeBlend blend) {
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
-    fullScreenQuad();
+    slotQuad(useSmallTextures != 0);
     popIdentity();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
@@ -493,10 +527,10 @@ void ScreenEffects::crossFade(float progress, int slotA, int slotB) {
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, grabTextures[slotB]);
     glColor4f(1.0f, 1.0f, 1.0f, progress);
-    fullScreenQuad();
+    slotQuad(false);
     glBindTexture(GL_TEXTURE_2D, grabTextures[slotA]);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f - progress);
-    fullScreenQuad();
+    slotQuad(false);
     popIdentity();
 }
 
@@ -678,6 +712,9 @@ void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, floa
     blurShader_.set("tapAlpha",
                     keepTextureState ? std::floor(clamped * 255.0f + 0.5f) / 255.0f : a);
     blurShader_.set("sumOnce", keepTextureState ? 1.0f : 0.0f);
+    // Every source of the blur (the slot, then the blur targets) is of the slot's size.
+    blurShader_.set("rowAt", slotV(useSmallTextures != 0, 0.0f),
+                    slotV(useSmallTextures != 0, 1.0f) - slotV(useSmallTextures != 0, 0.0f));
 
     const bool small = useSmallTextures != 0;
     // Passes before the last go back and forth between the two blur targets of the size.
@@ -714,7 +751,10 @@ void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, floa
             blurShader_.set("addPrevious", passes == 1 ? 0.0f : 1.0f);
         }
         fullScreenQuad();
-        if (into != nullptr) source = into->colourTexture();
+        if (into != nullptr) {
+            into->clearRowAbove();
+            source = into->colourTexture();
+        }
     }
     Shader::useNone();
     if (keepTextureState) glPopAttrib();
@@ -768,7 +808,8 @@ void ScreenEffects::combineGrabs(int slotB, int slotA, bool invert, bool additiv
     glActiveTextureARB(GL_TEXTURE0_ARB);
     if (oneToOneA) setFilter(GL_NEAREST);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    fullScreenQuadOnUnits(2);
+    const bool small[2] = {smallSlotA != 0, useSmallTextures != 0};
+    fullScreenQuadOnUnits(2, nullptr, nullptr, small);
     if (oneToOneA) setFilter(GL_LINEAR);
     popIdentity();
     glActiveTextureARB(GL_TEXTURE1_ARB);
@@ -829,7 +870,7 @@ void ScreenEffects::quadOverUnits(int units, const GLuint* textures, const bool*
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    fullScreenQuadOnUnits(units);
+    fullScreenQuadOnUnits(units, nullptr, nullptr, small);
     popIdentity();
 
     for (int unit = 0; unit < units; ++unit) {

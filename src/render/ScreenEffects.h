@@ -97,6 +97,13 @@ public:
     void upscaleLayer(int slot, int windowWidth, int windowHeight);
     // A slot's render target, full size or small; null off the fused path or out of range.
     RenderTarget* slotTarget(int slot, bool small);
+    // The texture coordinate at which a slot of that size keeps picture coordinate v (0 at the
+    // bottom, vMax at the top of what a full-screen quad reads): v itself, or upside down on the
+    // fused path where its target is drawn like the window.
+    float slotV(bool small, float v) const;
+    // The target shadow maps are drawn in on the fused path (a full-size target drawn like the
+    // window, for the copies into the maps to hold what the window would), or null.
+    const RenderTarget* mapCanvas() const;
     // Draws a slot over the whole screen; Off, Alpha or Additive (another blend leaves the
     // blend function as it was).
     void drawGrab(int slot, Blend blend);
@@ -189,10 +196,15 @@ private:
     // copies, so that nothing needs clearing before it.
     bool blurStartsFromBlack(int passes) const;
     void fullScreenQuad(float du = 0.0f, float dv = 0.0f) const;
+    // The same quad reading a slot's texture of that size (moved by du, dv in the picture), at
+    // the rows where the slot's target keeps the picture.
+    void slotQuad(bool small, float du = 0.0f, float dv = 0.0f) const;
+    // The quad with its coordinates from (du, bottomV) to (uMax + du, topV).
+    void quadReading(float du, float bottomV, float topV) const;
     // The same quad with its coordinates on units 0 to units - 1, each unit's moved by its own
-    // offset (du, dv) where given.
-    void fullScreenQuadOnUnits(int units, const float* du = nullptr,
-                               const float* dv = nullptr) const;
+    // offset (du, dv) where given, and read as a slot of the size small[unit] says where given.
+    void fullScreenQuadOnUnits(int units, const float* du = nullptr, const float* dv = nullptr,
+                               const bool* small = nullptr) const;
     void blurPasses(int slot, float progress, int passes, float spreadX, float spreadY,
                     float brightness, float red, float green, float blue, float fadeOut,
                     bool oneDrawPerPass);

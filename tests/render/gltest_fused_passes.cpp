@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -65,9 +66,19 @@ struct Bank {
         fx = new ScreenEffects(kSize, kSize, kSize / 4, kSize / 4, kSize, kSize, kSize / 4,
                                kSize / 4, 4);
         glCaps.useFramebufferObject = false;
-        const Picture texels = testPattern(kSize, opaque);
+        Picture texels = testPattern(kSize, opaque);
+        // A fused slot drawn like the window keeps its picture upside down at its top rows.
+        const RenderTarget* target = fx->slotTarget(0, false);
+        int row = 0;
+        if (target != nullptr && target->flipped()) {
+            for (int y = 0; y < kSize / 2; ++y)
+                std::swap_ranges(texels.begin() + y * kSize * 4,
+                                 texels.begin() + (y + 1) * kSize * 4,
+                                 texels.begin() + (kSize - 1 - y) * kSize * 4);
+            row = target->rows() - kSize;
+        }
         glBindTexture(GL_TEXTURE_2D, fx->grabTextures[0]);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE,
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE,
                         texels.data());
         // The classic bank draws in the window, the fused one in slot 1's target.
         fx->drawInto(1);

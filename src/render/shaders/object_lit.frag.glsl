@@ -30,7 +30,11 @@ uniform sampler2DShadow shadowMap1;
 #else
 uniform sampler2D masks;
 uniform sampler2D halo;
-uniform vec2 maskScale;              // window position to mask coordinates
+// Window position to mask and halo coordinates: at + position x scale (their rows may be kept
+// upside down, as the window keeps them).
+uniform vec2 maskAt;
+uniform vec2 maskScale;
+uniform vec2 haloAt;
 uniform vec2 haloScale;
 uniform float haloOn;
 #endif
@@ -111,13 +115,13 @@ void main() {
     vec4 sum = vec4(a.rgb * a.a + litPicture.rgb * (1.0 - a.a),
                     a.a + litPicture.a * (1.0 - a.a));
 #if LAMPS > 0
-    vec4 mask = texture2D(masks, gl_FragCoord.xy * maskScale);
+    vec4 mask = texture2D(masks, maskAt + gl_FragCoord.xy * maskScale);
     sum += litPicture * (1.0 - mask.r);
 #endif
 #if LAMPS > 1
     sum += litPicture * (1.0 - mask.b);
 #endif
-    sum += haloOn * texture2D(halo, gl_FragCoord.xy * haloScale);
+    sum += haloOn * texture2D(halo, haloAt + gl_FragCoord.xy * haloScale);
     gl_FragColor = clamp(sum, 0.0, 1.0);
 #endif
 }

@@ -6,12 +6,16 @@
 // linear filtering with GL_CLAMP weights it: transparent black beyond the edge.
 uniform sampler2D picture;
 uniform vec2 size;  // in texels
+// Where the texture keeps picture row v (0 to 1): at rowAt.x + rowAt.y * v (upside down in a
+// texture drawn like the window).
+uniform vec2 rowAt;
 varying vec2 texCoord;
 
 vec4 stored(vec2 index) {
     if (index.x < 0.0 || index.y < 0.0 || index.x > size.x - 1.0 || index.y > size.y - 1.0)
         return vec4(0.0);
-    vec4 texel = texture2D(picture, (index + 0.5) / size);
+    vec2 at = (index + 0.5) / size;
+    vec4 texel = texture2D(picture, vec2(at.x, rowAt.x + rowAt.y * at.y));
     return floor(vec4(texel.rgb * texel.a, texel.a) * 255.0 + 0.5) / 255.0;
 }
 
