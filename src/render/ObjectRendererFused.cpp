@@ -268,8 +268,7 @@ GLuint blurMasks(const ScreenEffects& fx, int width, int height) {
     const float clamped = tap > 1.0f ? 1.0f : tap;
     programs.maskBlur.use();
     programs.maskBlur.set("tapAlpha", std::floor(clamped * 255.0f + 0.5f) / 255.0f);
-    programs.maskBlur.set("rowAt", t.raw.textureV(0.0f),
-                          t.raw.textureV(1.0f) - t.raw.textureV(0.0f));
+    programs.maskBlur.set("rowAt", t.raw.rowAt(), t.raw.rowStep());
     pushIdentity();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
@@ -486,12 +485,13 @@ void ObjectRenderer::fusedCompositedFrame(Camera* camera, ScreenEffects& fx, boo
     const float scaleV = fx.vMax / static_cast<float>(viewport[3] > 0 ? viewport[3] : 1);
     // The masks' and the halo's textures may keep their rows upside down.
     const RenderTarget& maskTarget = objectPrograms().maskTargets.raw;
-    inputs.maskAt[1] = maskTarget.textureV(0.0f);
+    inputs.maskAt[1] = maskTarget.rowAt();
     inputs.maskScale[0] = scaleU;
-    inputs.maskScale[1] = scaleV * (maskTarget.textureV(1.0f) - maskTarget.textureV(0.0f));
-    inputs.haloAt[1] = fx.slotV(true, 0.0f);
+    inputs.maskScale[1] = scaleV * maskTarget.rowStep();
+    const RenderTarget& haloTarget = fx.slotRows(true);
+    inputs.haloAt[1] = haloTarget.rowAt();
     inputs.haloScale[0] = scaleU;
-    inputs.haloScale[1] = scaleV * (fx.slotV(true, 1.0f) - fx.slotV(true, 0.0f));
+    inputs.haloScale[1] = scaleV * haloTarget.rowStep();
     // Where no surface lies the picture is the halo alone: it is put down first, and every
     // surface's fragment replaces it with the whole sum, halo included.
     glDisable(GL_DEPTH_TEST);

@@ -38,8 +38,12 @@ void RenderTarget::setDepthBits(int bits) {
 
 void RenderTarget::setWindowRows(int rows) { windowRows = rows; }
 
+bool RenderTarget::canDrawLikeWindow(int height) {
+    return GLEW_MESA_framebuffer_flip_y && windowRows >= height;
+}
+
 int RenderTarget::rowsLikeWindow(int height) {
-    return GLEW_MESA_framebuffer_flip_y && windowRows >= height ? windowRows : height;
+    return canDrawLikeWindow(height) ? windowRows : height;
 }
 
 bool RenderTarget::create(int width, int height, unsigned attachments, std::string* error,
@@ -51,7 +55,7 @@ bool RenderTarget::create(int width, int height, unsigned attachments, std::stri
     }
     width_ = width;
     height_ = height;
-    flipped_ = (attachments & LikeWindow) && GLEW_MESA_framebuffer_flip_y && windowRows >= height;
+    flipped_ = (attachments & LikeWindow) && canDrawLikeWindow(height);
     rows_ = flipped_ ? windowRows : height;
     GLint previous = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);

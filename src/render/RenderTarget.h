@@ -71,6 +71,9 @@ public:
     float textureV(float v) const {
         return flipped_ ? 1.0f - v * static_cast<float>(height_) / static_cast<float>(rows_) : v;
     }
+    // The same as rowAt() + rowStep() x v, for shaders that map rows themselves.
+    float rowAt() const { return textureV(0.0f); }
+    float rowStep() const { return textureV(1.0f) - textureV(0.0f); }
 
     // Where the picture does not fill its upside-down texture, the row just past its top made
     // transparent black: linear reads at the picture's top edge then mix in what a texture of
@@ -93,4 +96,6 @@ private:
     int height_ = 0;
     int rows_ = 0;
     bool flipped_ = false;
+    // Whether a LikeWindow target of that height can be drawn like the window.
+    static bool canDrawLikeWindow(int height);
 };

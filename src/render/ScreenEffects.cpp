@@ -284,8 +284,7 @@ void ScreenEffects::upscaleLayer(int slot, int windowWidth, int windowHeight) {
     upscaleShader_.set("picture", 0);
     upscaleShader_.set("size", static_cast<float>(grabWidth), static_cast<float>(grabHeight));
     const RenderTarget& target = slotTargets_[slot];
-    upscaleShader_.set("rowAt", target.textureV(0.0f),
-                       target.textureV(1.0f) - target.textureV(0.0f));
+    upscaleShader_.set("rowAt", target.rowAt(), target.rowStep());
     fullScreenQuad();
     Shader::useNone();
     setFilter(GL_LINEAR);
@@ -364,8 +363,12 @@ void ScreenEffects::quadReading(float du, float bottomV, float topV) const {
     glEnd();
 }
 
-float ScreenEffects::slotV(bool small, float v) const {
-    return fused_ ? (small ? smallSlotTargets_[0] : slotTargets_[0]).textureV(v) : v;
+float ScreenEffects::slotV(bool small, float v) const { return slotRows(small).textureV(v); }
+
+const RenderTarget& ScreenEffects::slotRows(bool small) const {
+    // Every slot target of a size keeps its rows alike; off the fused path none is made, and an
+    // empty target reads every row where it is.
+    return small ? smallSlotTargets_[0] : slotTargets_[0];
 }
 
 void ScreenEffects::fullScreenQuadOnUnits(int units, const float* du, const float* dv,
@@ -713,8 +716,8 @@ void ScreenEffects::blurFused(int slot, float p, int passes, float spreadX, floa
                     keepTextureState ? std::floor(clamped * 255.0f + 0.5f) / 255.0f : a);
     blurShader_.set("sumOnce", keepTextureState ? 1.0f : 0.0f);
     // Every source of the blur (the slot, then the blur targets) is of the slot's size.
-    blurShader_.set("rowAt", slotV(useSmallTextures != 0, 0.0f),
-                    slotV(useSmallTextures != 0, 1.0f) - slotV(useSmallTextures != 0, 0.0f));
+    const RenderTarget& rows = slotRows(useSmallTextures != 0);
+    blurShader_.set("rowAt", rows.rowAt(), rows.rowStep());
 
     const bool small = useSmallTextures != 0;
     // Passes before the last go back and forth between the two blur targets of the size.

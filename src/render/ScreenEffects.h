@@ -97,10 +97,9 @@ public:
     void upscaleLayer(int slot, int windowWidth, int windowHeight);
     // A slot's render target, full size or small; null off the fused path or out of range.
     RenderTarget* slotTarget(int slot, bool small);
-    // The texture coordinate at which a slot of that size keeps picture coordinate v (0 at the
-    // bottom, vMax at the top of what a full-screen quad reads): v itself, or upside down on the
-    // fused path where its target is drawn like the window.
-    float slotV(bool small, float v) const;
+    // How the slots of that size keep their rows (RenderTarget::textureV): every row where it
+    // is, or upside down on the fused path where the slots are drawn like the window.
+    const RenderTarget& slotRows(bool small) const;
     // The target shadow maps are drawn in on the fused path (a full-size target drawn like the
     // window, for the copies into the maps to hold what the window would), or null.
     const RenderTarget* mapCanvas() const;
@@ -199,6 +198,8 @@ private:
     // The same quad reading a slot's texture of that size (moved by du, dv in the picture), at
     // the rows where the slot's target keeps the picture.
     void slotQuad(bool small, float du = 0.0f, float dv = 0.0f) const;
+    // The texture coordinate at which a slot of that size keeps picture coordinate v.
+    float slotV(bool small, float v) const;
     // The quad with its coordinates from (du, bottomV) to (uMax + du, topV).
     void quadReading(float du, float bottomV, float topV) const;
     // The same quad with its coordinates on units 0 to units - 1, each unit's moved by its own
